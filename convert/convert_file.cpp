@@ -1,0 +1,198 @@
+// The conversion: load the feed text, walk it item by item with literal
+// searches, and write one record per kept item. The order of the searches is
+// the whole grammar: there is no XML parser.
+#include "convert/convert_file.h"
+
+#include "convert/feed_storage.h"
+#include "convert/record.h"
+#include "convert/summary.h"
+#include "convert/text_search.h"
+#include "quendix.h"
+
+#include <cstdint>
+#include <mutex>
+
+namespace quendix {
+
+namespace {
+
+constexpr std::size_t kFeedTextLimit = kFeedTextCapacity - 1;
+
+// One searcher per tag literal, so each can reuse what it has already seen
+// of this call's text.
+struct ItemSearches {
+    LiteralSearch item{MakeLiteral(u"<item>")};
+    LiteralSearch title{MakeLiteral(u"<title>")};
+    LiteralSearch titleEnd{MakeLiteral(u"</title>")};
+    LiteralSearch description{MakeLiteral(u"<description>")};
+    LiteralSearch descriptionEnd{MakeLiteral(u"</description>")};
+    LiteralSearch link{MakeLiteral(u"<link>")};
+    LiteralSearch linkEnd{MakeLiteral(u"</link>")};
+    LiteralSearch date{MakeLiteral(u"<pubDate>")};
+    LiteralSearch dateEnd{MakeLiteral(u"</pubDate>")};
+};
+
+constexpr std::size_t kTitleTagLength = 7;       // "<title>"
+constexpr std::size_t kDescriptionTagLength = 13; // "<description>"
+constexpr std::size_t kLinkTagLength = 6;        // "<link>"
+constexpr std::size_t kDateTagLength = 9;        // "<pubDate>"
+// The title search starts inside the "<item>" literal just found.
+constexpr std::size_t kTitleSearchOffset = 2;
+
+std::ptrdiff_t Find(LiteralSearch& search, std::size_t from) {
+    return search.Find(FeedText, FeedLength, from);
+}
+
+void ClearItemFields() {
+    for (FieldText* field : {&RawDescription, &TitleField, &DateField, &LinkField, &SummaryField}) {
+        field->length = 0;
+        field->text[0] = 0;
+    }
+}
+
+// Finds an opening literal from from; returns where its content starts, or
+// kNotFound.
+std::ptrdiff_t FindContentStart(LiteralSearch& open, std::size_t tagLength, std::size_t from) {
+    const std::ptrdiff_t tag = Find(open, from);
+    return tag == kNotFound ? kNotFound : tag + static_cast<std::ptrdiff_t>(tagLength);
+}
+
+// Finds the closing literal from the content start itself, so an empty
+// element gives an empty field, and stores the content. False when the
+// closing literal is missing.
+bool TakeContent(LiteralSearch& close, std::ptrdiff_t contentStart, FieldText& field) {
+    const std::ptrdiff_t closing = Find(close, static_cast<std::size_t>(contentStart));
+    if (closing == kNotFound) {
+        return false;
+    }
+    StorePiece(field, FeedText + contentStart, static_cast<std::size_t>(closing - contentStart));
+    return true;
+}
+
+// Takes the title, description, link and date of the item whose "<item>"
+// starts at itemAt, each searched from just past the previous one's content
+// start. Sets scanPosition to the date's content start as soon as
+// "<pubDate>" is found. False when an element is missing, which ends the
+// item loop.
+bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t& scanPosition) {
+    const std::ptrdiff_t title =
+        FindContentStart(searches.title, kTitleTagLength, itemAt + kTitleSearchOffset);
+    if (title == kNotFound || !TakeContent(searches.titleEnd, title, TitleField)) {
+        return false;
+    }
+    const std::ptrdiff_t description = FindContentStart(
+        searches.description, kDescriptionTagLength, static_cast<std::size_t>(title) + 1);
+    if (description == kNotFound ||
+        !TakeContent(searches.descriptionEnd, description, RawDescription)) {
+        return false;
+    }
+    const std::ptrdiff_t link =
+        FindContentStart(searches.link, kLinkTagLength, static_cast<std::size_t>(description) + 1);
+    if (link == kNotFound || !TakeContent(searches.linkEnd, link, LinkField)) {
+        return false;
+    }
+    const std::ptrdiff_t date =
+        FindContentStart(searches.date, kDateTagLength, static_cast<std::size_t>(link) + 1);
+    if (date == kNotFound) {
+        return false;
+    }
+    scanPosition = static_cast<std::int32_t>(date);
+    return TakeContent(searches.dateEnd, date, DateField);
+}
+
+void AppendToFeedText(const char16_t* piece, std::size_t length) {
+    const std::size_t room = kFeedTextLimit - FeedLength;
+    const std::size_t kept = length < room ? length : room;
+    for (std::size_t i = 0; i < kept; ++i) {
+        FeedText[FeedLength + i] = piece[i];
+    }
+    FeedLength += kept;
+    if (kept < length) {
+        MendCutEdges(FeedText, FeedLength);
+    }
+    FeedText[FeedLength] = 0;
+}
+
+int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
+    WideInputStream input;
+    if (inputPath == nullptr || outputPath == nullptr ||
+        !OpenInput(input, inputPath, InputBytes)) {
+        return 0;
+    }
+    WideOutputStream output;
+    if (!OpenOutput(output, outputPath, OutputUnits)) {
+        CloseInput(input);
+        return 0;
+    }
+    const bool loaded = LoadFeedText(input);
+    CloseInput(input);
+    if (loaded) {
+        ConvertFeedText(output);
+    }
+    const bool closed = CloseOutput(output);
+    if (!loaded || !closed) {
+        return 0; // a failed read or close leaves nothing we can vouch for
+    }
+    // After a failed write, only the records that reached the file whole.
+    return static_cast<int>(output.bytesWritten / (kRecordWidth * sizeof(char16_t)));
+}
+
+} // namespace
+
+bool LoadFeedText(WideInputStream& input) {
+    FeedLength = 0;
+    FeedText[0] = 0;
+    while (!AtEndOfInput(input) && FeedLength < kFeedTextLimit) {
+        LineBuffer[0] = 0;
+        const std::size_t length = ReadLine(input, LineBuffer, kLineBufferCapacity);
+        AppendToFeedText(LineBuffer, length);
+    }
+    return !input.readFailed;
+}
+
+int ConvertFeedText(WideOutputStream& output) {
+    ItemSearches searches;
+    std::int32_t scanPosition = 0;
+    std::int32_t recordCount = 0;
+    bool firstPass = true;
+    for (;;) {
+        // The first search starts at the very first character, so that an
+        // item opening the text is not missed; later ones start just past
+        // the previous item's date.
+        const std::size_t from = firstPass ? 0 : static_cast<std::size_t>(scanPosition) + 1;
+        firstPass = false;
+        const std::ptrdiff_t itemAt = Find(searches.item, from);
+        if (itemAt == kNotFound) {
+            break;
+        }
+        ClearItemFields();
+        if (!ExtractItemFields(searches, static_cast<std::size_t>(itemAt), scanPosition)) {
+            break;
+        }
+        SummariseDescription(RawDescription, SummaryField);
+        FitField(TitleField, kTitleWidth);
+        FitField(DateField, kDateWidth);
+        FitField(SummaryField, kSummaryWidth);
+        FitField(LinkField, kLinkWidth);
+        if (!KeepRecord(TitleField, SummaryField)) {
+            continue;
+        }
+        if (!WriteRecord(output, TitleField, DateField, SummaryField, LinkField)) {
+            break; // the file refused the record: nothing after it can land
+        }
+        ++recordCount;
+    }
+    return recordCount;
+}
+
+} // namespace quendix
+
+namespace {
+// The storage is shared by every call, so overlapping calls take turns.
+std::mutex ConversionLock;
+} // namespace
+
+extern "C" int ConvertFile(const wchar_t* inputPath, const wchar_t* outputPath) {
+    std::lock_guard<std::mutex> turn(ConversionLock);
+    return quendix::ConvertFileAlone(inputPath, outputPath);
+}

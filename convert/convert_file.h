@@ -1,0 +1,19 @@
+// The conversion's internal steps, for the library and its tests.
+#ifndef QUENDIX_CONVERT_CONVERT_FILE_H
+#define QUENDIX_CONVERT_CONVERT_FILE_H
+
+#include "platform/wide_stream.h"
+
+namespace quendix {
+
+// Reads the whole input into FeedText, line by line, keeping the first
+// 127999 characters. False when a read failed.
+bool LoadFeedText(WideInputStream& input);
+
+// Walks FeedText item by item, writing a record for each kept item.
+// Returns the number of records handed to the output.
+int ConvertFeedText(WideOutputStream& output);
+
+} // namespace quendix
+
+#endif

@@ -1,0 +1,51 @@
+// The conversion's working storage: fixed in size, module-level, zero at
+// load. A conversion allocates nothing else. Capacities count 16-bit
+// characters and include room for a terminator.
+#ifndef QUENDIX_CONVERT_FEED_STORAGE_H
+#define QUENDIX_CONVERT_FEED_STORAGE_H
+
+#include "platform/wide_stream.h"
+
+#include <cstddef>
+
+namespace quendix {
+
+constexpr std::size_t kFeedTextCapacity = 128000;
+constexpr std::size_t kLineBufferCapacity = 128000;
+constexpr std::size_t kRawDescriptionCapacity = 32000;
+constexpr std::size_t kTitleCapacity = 201;
+constexpr std::size_t kDateCapacity = 151;
+constexpr std::size_t kLinkCapacity = 200;
+constexpr std::size_t kSummaryCapacity = 401;
+
+// Field widths in the record, in record order.
+constexpr std::size_t kTitleWidth = 100;
+constexpr std::size_t kDateWidth = 50;
+constexpr std::size_t kSummaryWidth = 400;
+constexpr std::size_t kLinkWidth = 100;
+constexpr std::size_t kRecordWidth = kTitleWidth + kDateWidth + kSummaryWidth + kLinkWidth;
+
+// A string held in fixed storage. U+0000 is an ordinary character, so the
+// length is kept rather than found by a terminator.
+struct FieldText {
+    char16_t* text;
+    std::size_t capacity; // characters, terminator included
+    std::size_t length;
+};
+
+extern char16_t FeedText[kFeedTextCapacity];
+extern std::size_t FeedLength;
+extern char16_t LineBuffer[kLineBufferCapacity];
+extern FieldText RawDescription;
+extern FieldText TitleField;
+extern FieldText DateField;
+extern FieldText LinkField;
+extern FieldText SummaryField;
+
+// Buffers of the two file streams.
+extern unsigned char InputBytes[kInputBufferBytes];
+extern char16_t OutputUnits[kOutputBufferUnits];
+
+} // namespace quendix
+
+#endif

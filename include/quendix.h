@@ -1,0 +1,48 @@
+/* Quendix: converts a saved RSS 2.0 feed into a file of fixed-width records.
+ *
+ * Each kept news item becomes one 650-character record, written as UTF-16LE
+ * (1300 bytes): title (100), publication date (50), summary (400), link (100).
+ */
+#ifndef QUENDIX_H
+#define QUENDIX_H
+
+#include <wchar.h>
+
+#if defined(_WIN32)
+#if defined(QUENDIX_BUILDING_LIBRARY)
+#define QUENDIX_API __declspec(dllexport)
+#else
+#define QUENDIX_API __declspec(dllimport)
+#endif
+#else
+#define QUENDIX_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Converts the feed at inputPath into the record file at outputPath and
+ * returns the number of records written. 0 when the input cannot be opened
+ * (the output is then left untouched), when the output cannot be created, or
+ * when the feed holds no usable item. Calls from several threads are run one
+ * after another. */
+QUENDIX_API int ConvertFile(const wchar_t* inputPath, const wchar_t* outputPath);
+
+#ifdef __cplusplus
+}
+
+/* Sample exports kept for hosts that were built against them. They do no feed
+ * work. */
+class CVARNEL {
+  public:
+    QUENDIX_API CVARNEL();
+    QUENDIX_API CVARNEL& operator=(const CVARNEL& other);
+};
+
+QUENDIX_API int fnVARNEL();
+
+extern QUENDIX_API int nVARNEL;
+#endif
+
+#endif /* QUENDIX_H */

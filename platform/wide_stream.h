@@ -1,0 +1,67 @@
+// Wide-character file streams: what the conversion needs from the runtime.
+// Input is read as bytes and decoded here (see decode.h); output is written
+// as UTF-16LE. Both keep their buffers in fixed storage: nothing is
+// allocated per call.
+#ifndef QUENDIX_PLATFORM_WIDE_STREAM_H
+#define QUENDIX_PLATFORM_WIDE_STREAM_H
+
+#include "platform/decode.h"
+#include "platform/wide_path.h"
+
+#include <cstddef>
+#include <cstdio>
+
+namespace quendix {
+
+constexpr std::size_t kInputBufferBytes = 65536;
+constexpr std::size_t kOutputBufferUnits = 32768;
+
+struct WideInputStream {
+    std::FILE* file = nullptr;
+    Encoding encoding = Encoding::Utf8;
+    unsigned char* bytes = nullptr; // kInputBufferBytes of fixed storage
+    std::size_t position = 0;       // next undecoded byte
+    std::size_t filled = 0;         // bytes held
+    bool fileExhausted = false;     // the file has no more bytes
+    bool readFailed = false;        // a read error, as opposed to the end
+    bool atEnd = false;             // a read has met the end of input
+};
+
+// Opens path for reading and chooses its encoding from its first bytes.
+bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer);
+
+// Reads one line into line: at most limit - 1 characters, then a
+// terminator; stops after a newline and keeps it. CR LF arrives as LF. A
+// character above U+FFFF that would not fit whole is left for the next read.
+// Returns the number of characters stored (0 at the end of input).
+std::size_t ReadLine(WideInputStream& stream, char16_t* line, std::size_t limit);
+
+// True once a read has met the end of input (or failed).
+inline bool AtEndOfInput(const WideInputStream& stream) { return stream.atEnd; }
+
+void CloseInput(WideInputStream& stream);
+
+struct WideOutputStream {
+    std::FILE* file = nullptr;
+    char16_t* units = nullptr;        // kOutputBufferUnits of fixed storage
+    std::size_t pending = 0;          // units waiting in the buffer
+    unsigned long long bytesWritten = 0; // bytes the file has accepted
+    bool failed = false;
+};
+
+// Creates path, or empties it when it exists.
+bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer);
+
+// Queues text for the file as UTF-16LE. False once a write has failed.
+bool WriteUnits(WideOutputStream& stream, const char16_t* text, std::size_t length);
+
+// Hands every queued unit to the file. False when the file refused any.
+bool FlushOutput(WideOutputStream& stream);
+
+// Flushes and closes. False when the close failed; a failed flush shows in
+// failed, with bytesWritten telling how far the file got.
+bool CloseOutput(WideOutputStream& stream);
+
+} // namespace quendix
+
+#endif

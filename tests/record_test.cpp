@@ -1,0 +1,92 @@
+// Fitting fields to their widths, the record filter, and the record layout.
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace quendix_test;
+
+namespace {
+
+const std::string kEmoji = "\xF0\x9F\x9A\xA4"; // above U+FFFF: two 16-bit characters
+
+Fields Only(const Conversion& c) {
+    EXPECT_EQ(c.result, 1);
+    const std::vector<Fields> fields = SplitRecords(c.records);
+    return fields.empty() ? Fields{} : fields[0];
+}
+
+} // namespace
+
+TEST(FieldFitting, TitleIsCutOrPaddedToOneHundred) {
+    const std::string hundred(100, 't');
+    EXPECT_EQ(Convert(Feed(Item(hundred, "S", "L", "D"))).records, Record(hundred, "D", "S", "L"));
+    EXPECT_EQ(Convert(Feed(Item(hundred + "XYZ", "S", "L", "D"))).records,
+              Record(hundred, "D", "S", "L"));
+    const Conversion seven = Convert(Feed(Item("Seven!!", "S", "L", "D")));
+    EXPECT_EQ(seven.records.substr(0, 100), U16("Seven!!" + std::string(93, ' ')));
+}
+
+TEST(FieldFitting, DateAndLinkAreCutAtTheirWidths) {
+    const std::string date(60, 'd');
+    const std::string link(150, 'l');
+    EXPECT_EQ(Convert(Feed(Item("T", "S", link, date))).records,
+              Record("T", std::string(50, 'd'), "S", std::string(100, 'l')));
+}
+
+TEST(FieldFitting, CutNeverSplitsACharacterAboveFFFF) {
+    // The pair straddles the last position of each field: a space replaces it.
+    const std::string title = std::string(99, 'a') + kEmoji + "rest";
+    const std::string date = std::string(49, 'b') + kEmoji;
+    const std::string link = std::string(99, 'c') + kEmoji;
+    const Fields f = Only(Convert(Feed(Item(title, "S", link, date))));
+    EXPECT_EQ(f.title, std::string(99, 'a'));
+    EXPECT_EQ(f.date, std::string(49, 'b'));
+    EXPECT_EQ(f.link, std::string(99, 'c'));
+
+    // One position earlier the pair fits whole.
+    const Fields whole = Only(Convert(Feed(Item(std::string(98, 'a') + kEmoji + "x", "S", "L", "D"))));
+    EXPECT_EQ(whole.title, std::string(98, 'a') + kEmoji);
+}
+
+TEST(RecordFilter, TitleHoldingCdataDropsTheItem) {
+    const Conversion c = Convert(Feed(Item("<![CDATA[News]]>", "S", "L", "D") +
+                                      Item("cdata is fine", "S2", "L2", "D2") +
+                                      Item(std::string(100, 'x') + "CDATA", "S3", "L3", "D3") +
+                                      Item(std::string(95, 'x') + "CDATA", "S4", "L4", "D4")));
+    EXPECT_EQ(c.result, 2);
+    const std::vector<Fields> f = SplitRecords(c.records);
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].title, "cdata is fine");
+    EXPECT_EQ(f[1].title, std::string(100, 'x'));
+}
+
+TEST(RecordFilter, SummaryStartingWithASpaceDropsTheItem) {
+    const Conversion c = Convert(Feed(Item("Empty", "", "L", "D") + Item("Space", " x", "L", "D") +
+                                      Item("Tab", "\tx", "L", "D") + Item("Newline", "\nx", "L", "D") +
+                                      Item("Entity", "&lt;p&gt;", "L", "D") + Item("Kept", "x", "L", "D")));
+    EXPECT_EQ(c.result, 3);
+    const std::vector<Fields> f = SplitRecords(c.records);
+    ASSERT_EQ(f.size(), 3u);
+    EXPECT_EQ(f[0].title, "Tab");
+    EXPECT_EQ(f[1].title, "Newline");
+    EXPECT_EQ(f[2].title, "Kept");
+}
+
+TEST(RecordLayout, RecordsLieBackToBackAtFixedOffsets) {
+    const Conversion c = Convert(Feed(Item("T1", "S1", "L1", "D1") + Item("T2", "S2", "L2", "D2")));
+    EXPECT_EQ(c.result, 2);
+    ASSERT_EQ(c.records.size(), 1300u);
+    EXPECT_EQ(c.records.substr(650, 2), u"T2");
+    EXPECT_EQ(c.records.substr(650 + 100, 2), u"D2");
+    EXPECT_EQ(c.records.substr(650 + 150, 2), u"S2");
+    EXPECT_EQ(c.records.substr(650 + 550, 2), u"L2");
+}
+
+TEST(RecordLayout, SampleFeedMatchesItsGoldenRecords) {
+    const std::string source = QUENDIX_SOURCE_DIR;
+    const Conversion c = Convert(ReadFile(source + "/examples/sample.xml"));
+    const std::string golden = ReadFile(source + "/tests/golden/sample.rec");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(c.result * 1300, static_cast<int>(golden.size()));
+    EXPECT_EQ(c.records, FromLittleEndian(golden));
+}

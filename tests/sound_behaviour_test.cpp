@@ -1,0 +1,200 @@
+// Where the plain literal rules would lose data, crash or claim too much,
+// the library does the sound thing instead. One group per mended fault.
+#include "convert/convert_file.h"
+#include "convert/feed_storage.h"
+#include "quendix.h"
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace quendix_test;
+
+namespace {
+
+const std::string kEmoji = "\xF0\x9F\x9A\xA4";
+
+std::string NumberedItem(int i) {
+    const std::string n = std::to_string(i);
+    return Item("Title " + n, "Summary " + n, "http://x/" + n, "Date " + n);
+}
+
+int ConvertPaths(const std::string& input, const std::string& output) {
+    return ConvertFile(Wide(input).c_str(), Wide(output).c_str());
+}
+
+} // namespace
+
+TEST(UnopenableFiles, MissingInputLeavesTheOutputUntouched) {
+    ScratchDirectory scratch;
+    WriteFile(scratch.Path("out"), "precious");
+    EXPECT_EQ(ConvertPaths(scratch.Path("missing.xml"), scratch.Path("out")), 0);
+    EXPECT_EQ(ReadFile(scratch.Path("out")), "precious");
+    EXPECT_EQ(ConvertPaths(scratch.Path(""), scratch.Path("out")), 0); // a directory
+    EXPECT_EQ(ReadFile(scratch.Path("out")), "precious");
+}
+
+TEST(UnopenableFiles, OutputThatCannotBeCreatedGivesZero) {
+    ScratchDirectory scratch;
+    WriteFile(scratch.Path("in.xml"), Feed(NumberedItem(1)));
+    EXPECT_EQ(ConvertPaths(scratch.Path("in.xml"), scratch.Path("no/such/dir/out")), 0);
+    EXPECT_EQ(ConvertPaths(scratch.Path("in.xml"), scratch.Path("")), 0);
+    EXPECT_EQ(ConvertFile(nullptr, Wide(scratch.Path("out")).c_str()), 0);
+    EXPECT_EQ(ConvertFile(Wide(scratch.Path("in.xml")).c_str(), nullptr), 0);
+}
+
+TEST(MissingTitle, EndsTheItemLoop) {
+    const std::string noTitle = "<item><description>S</description><link>L</link>"
+                                "<pubDate>P</pubDate></item>";
+    const Conversion c = Convert(NumberedItem(1) + noTitle + NumberedItem(3));
+    EXPECT_EQ(c.result, 2); // the third item's title lends itself to the second
+    const Conversion end = Convert(NumberedItem(1) + "<item><title>unclosed");
+    EXPECT_EQ(end.result, 1);
+    EXPECT_EQ(end.records, Record("Title 1", "Date 1", "Summary 1", "http://x/1"));
+}
+
+TEST(FirstItem, AtTheVeryFirstCharacterIsConverted) {
+    const Conversion c = Convert(NumberedItem(1) + NumberedItem(2));
+    EXPECT_EQ(c.result, 2);
+    EXPECT_EQ(c.records, Record("Title 1", "Date 1", "Summary 1", "http://x/1") +
+                             Record("Title 2", "Date 2", "Summary 2", "http://x/2"));
+}
+
+TEST(EmptyElements, EmptyTitleAndDateGiveEmptyFields) {
+    const Conversion c = Convert(Feed(Item("", "S1", "L1", "") + NumberedItem(2)));
+    EXPECT_EQ(c.result, 2);
+    EXPECT_EQ(c.records, Record("", "", "S1", "L1") +
+                             Record("Title 2", "Date 2", "Summary 2", "http://x/2"));
+}
+
+TEST(EmptyElements, LastItemWithAnEmptyDateIsWritten) {
+    const Conversion c = Convert(Feed(NumberedItem(1) + Item("Last", "S", "L", "")));
+    EXPECT_EQ(c.result, 2);
+    EXPECT_EQ(SplitRecords(c.records).back().title, "Last");
+}
+
+TEST(Capacity, FeedTextKeepsTheFirst127999Characters) {
+    // The item's last closing literal ends exactly at the limit, or one past it.
+    const std::string head = Item("A", "S", "L", "D");
+    const std::string item = "<item><title>T</title><description>S</description><link>L</link>"
+                             "<pubDate>P</pubDate>";
+    for (int overshoot : {0, 1}) {
+        const std::size_t padding = 127999 + overshoot - head.size() - item.size();
+        const Conversion c = Convert(head + std::string(padding, ' ') + item + "tail");
+        EXPECT_EQ(c.result, overshoot == 0 ? 2 : 1) << overshoot;
+    }
+}
+
+TEST(Capacity, FeedTextCutNeverSplitsACharacter) {
+    // A pair at characters 127998 and 127999 would be cut in half.
+    ScratchDirectory scratch;
+    WriteFile(scratch.Path("in.xml"), std::string(127998, 'x') + kEmoji + "tail");
+    quendix::WideInputStream input;
+    ASSERT_TRUE(quendix::OpenInput(input, Wide(scratch.Path("in.xml")).c_str(),
+                                   quendix::InputBytes));
+    EXPECT_TRUE(quendix::LoadFeedText(input));
+    quendix::CloseInput(input);
+    ASSERT_EQ(quendix::FeedLength, 127999u);
+    EXPECT_EQ(quendix::FeedText[127997], u'x');
+    EXPECT_EQ(quendix::FeedText[127998], u' ');
+    EXPECT_EQ(quendix::FeedText[127999], 0);
+}
+
+TEST(Capacity, DescriptionKeepsItsFirst31999Characters) {
+    auto picture = [](std::size_t textLength) {
+        return "alt=\"" + std::string(textLength, 'y') + "\" style=\"x\"";
+    };
+    // "style=" ends at character 31999 of the description, or one past it.
+    const Conversion inside = Convert(Feed(Item("T", picture(31986), "L", "D")));
+    EXPECT_EQ(inside.result, 1);
+    EXPECT_EQ(inside.records, Record("T", "D", std::string(400, 'y'), "L"));
+    const Conversion outside = Convert(Feed(Item("T", picture(31987), "L", "D")));
+    EXPECT_EQ(outside.result, 0);
+}
+
+TEST(Capacity, LongFieldsNeverSpillIntoOthers) {
+    const Conversion c = Convert(Feed(Item(std::string(5000, 't'), std::string(40000, 's'),
+                                           std::string(5000, 'l'), std::string(5000, 'd'))));
+    EXPECT_EQ(c.result, 1);
+    EXPECT_EQ(c.records, Record(std::string(100, 't'), std::string(50, 'd'),
+                                std::string(400, 's'), std::string(100, 'l')));
+}
+
+TEST(Surrogates, PictureTextCutAcrossAPairGetsSpaces) {
+    // The text starts one character after "alt=", on the pair's second half,
+    // and ends two before "style=", after the first half of another.
+    const Conversion c =
+        Convert(Feed(Item("T", "alt=" + kEmoji + "mid" + kEmoji + " style=", "L", "D")));
+    const Conversion kept = Convert(Feed(Item("T", "alt=\"mid" + kEmoji + "x style=", "L", "D")));
+    EXPECT_EQ(c.result, 0); // the leading space drops it
+    EXPECT_EQ(kept.result, 1);
+    EXPECT_EQ(SplitRecords(kept.records)[0].summary, "mid" + kEmoji);
+    const Conversion cut = Convert(Feed(Item("T", "alt=\"mid" + kEmoji + " style=", "L", "D")));
+    EXPECT_EQ(SplitRecords(cut.records)[0].summary, "mid");
+}
+
+TEST(WriteFailures, FullDeviceClaimsNothing) {
+    ScratchDirectory scratch;
+    WriteFile(scratch.Path("in.xml"), Feed(NumberedItem(1) + NumberedItem(2)));
+    EXPECT_EQ(ConvertPaths(scratch.Path("in.xml"), "/dev/full"), 0);
+}
+
+TEST(WriteFailures, CountsOnlyRecordsCompleteInTheFile) {
+    ScratchDirectory scratch;
+    std::string items;
+    for (int i = 0; i < 5; ++i) {
+        items += NumberedItem(i);
+    }
+    WriteFile(scratch.Path("in.xml"), Feed(items));
+    // A child process with a file size limit of two and a half records.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{3100, 3100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(ConvertPaths(scratch.Path("in.xml"), scratch.Path("out")));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(ReadFile(scratch.Path("out")).size(), 3100u);
+}
+
+TEST(Threads, OverlappingCallsEachGetTheirOwnOutput) {
+    constexpr int kThreads = 8;
+    std::vector<std::string> feeds;
+    std::vector<std::u16string> expected;
+    for (int t = 0; t < kThreads; ++t) {
+        std::string items;
+        for (int i = 0; i < 50 + 30 * t; ++i) {
+            items += NumberedItem(t * 1000 + i);
+        }
+        feeds.push_back(Feed(items));
+        expected.push_back(Convert(feeds.back()).records);
+    }
+    constexpr int kRounds = 4;
+    std::vector<std::vector<std::u16string>> got(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < kRounds; ++round) {
+                got[t].push_back(Convert(feeds[t]).records);
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        for (const std::u16string& records : got[t]) {
+            EXPECT_EQ(records, expected[t]) << "thread " << t;
+        }
+    }
+}
