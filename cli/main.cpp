@@ -150,8 +150,8 @@ int Convert(const std::string& inputName, const std::string& outputName) {
     }
     // Not a plain file: convert into a temporary file, then copy it over.
     const char* directory = std::getenv("TMPDIR");
-    std::string staging = std::string(directory && *directory ? directory : "/tmp") +
-                          "/quendix-XXXXXX";
+    std::string staging =
+        std::string(directory && *directory ? directory : "/tmp") + "/quendix-XXXXXX";
     const int descriptor = mkstemp(&staging[0]);
     if (descriptor < 0) {
         return Fail(staging, "cannot create temporary file", errno);

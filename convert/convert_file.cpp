@@ -32,10 +32,10 @@ struct ItemSearches {
     LiteralSearch dateEnd{MakeLiteral(u"</pubDate>")};
 };
 
-constexpr std::size_t kTitleTagLength = 7;       // "<title>"
+constexpr std::size_t kTitleTagLength = 7;        // "<title>"
 constexpr std::size_t kDescriptionTagLength = 13; // "<description>"
-constexpr std::size_t kLinkTagLength = 6;        // "<link>"
-constexpr std::size_t kDateTagLength = 9;        // "<pubDate>"
+constexpr std::size_t kLinkTagLength = 6;         // "<link>"
+constexpr std::size_t kDateTagLength = 9;         // "<pubDate>"
 // The title search starts inside the "<item>" literal just found.
 constexpr std::size_t kTitleSearchOffset = 2;
 
@@ -80,8 +80,8 @@ bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t&
     if (title == kNotFound || !TakeContent(searches.titleEnd, title, TitleField)) {
         return false;
     }
-    const std::ptrdiff_t description = FindContentStart(
-        searches.description, kDescriptionTagLength, static_cast<std::size_t>(title) + 1);
+    const std::ptrdiff_t description = FindContentStart(searches.description, kDescriptionTagLength,
+                                                        static_cast<std::size_t>(title) + 1);
     if (description == kNotFound ||
         !TakeContent(searches.descriptionEnd, description, RawDescription)) {
         return false;
@@ -115,8 +115,7 @@ void AppendToFeedText(const char16_t* piece, std::size_t length) {
 
 int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
     WideInputStream input;
-    if (inputPath == nullptr || outputPath == nullptr ||
-        !OpenInput(input, inputPath, InputBytes)) {
+    if (inputPath == nullptr || outputPath == nullptr || !OpenInput(input, inputPath, InputBytes)) {
         return 0;
     }
     WideOutputStream output;

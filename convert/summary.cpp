@@ -45,8 +45,7 @@ void SummarisePicture(const char16_t* text, std::size_t length, std::size_t altA
     if (style == kNotFound) {
         return; // the text's end cannot be placed: nothing is taken
     }
-    const std::ptrdiff_t count =
-        style - kQuoteAndSpace - static_cast<std::ptrdiff_t>(start);
+    const std::ptrdiff_t count = style - kQuoteAndSpace - static_cast<std::ptrdiff_t>(start);
     if (count > 0) {
         StoreRange(summary, text, start, start + static_cast<std::size_t>(count));
     } else if (count == 0) {

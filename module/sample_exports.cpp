@@ -6,6 +6,10 @@ int nVARNEL = 0;
 
 CVARNEL::CVARNEL() {}
 
-CVARNEL& CVARNEL::operator=(const CVARNEL&) { return *this; }
+CVARNEL& CVARNEL::operator=(const CVARNEL&) {
+    return *this;
+}
 
-int fnVARNEL() { return 42; }
+int fnVARNEL() {
+    return 42;
+}

@@ -14,7 +14,9 @@ bool IsAsciiSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Finds needle in [from, to); returns to when absent.
 const unsigned char* FindBytes(const unsigned char* from, const unsigned char* to,
@@ -144,8 +146,8 @@ std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool atEnd,
     return needed + 1;
 }
 
-std::size_t DecodeUtf16(const unsigned char* bytes, std::size_t size, bool atEnd,
-                        bool bigEndian, char32_t* character) {
+std::size_t DecodeUtf16(const unsigned char* bytes, std::size_t size, bool atEnd, bool bigEndian,
+                        char32_t* character) {
     if (size < 2) {
         if (!atEnd) {
             return 0;
@@ -186,9 +188,9 @@ std::size_t DecodeUtf16(const unsigned char* bytes, std::size_t size, bool atEnd
 
 bool IsWindows1252Label(const char* label, std::size_t length) {
     static const char* const kLabels[] = {
-        "ansi_x3.4-1968", "ascii",      "cp1252",      "cp819",           "csisolatin1",
-        "ibm819",         "iso-8859-1", "iso-ir-100",  "iso8859-1",       "iso88591",
-        "iso_8859-1",     "iso_8859-1:1987", "l1",     "latin1",          "us-ascii",
+        "ansi_x3.4-1968", "ascii",           "cp1252",     "cp819",     "csisolatin1",
+        "ibm819",         "iso-8859-1",      "iso-ir-100", "iso8859-1", "iso88591",
+        "iso_8859-1",     "iso_8859-1:1987", "l1",         "latin1",    "us-ascii",
         "windows-1252",   "x-cp1252"};
     while (length > 0 && IsAsciiSpace(label[0])) {
         ++label;
@@ -245,7 +247,7 @@ std::size_t DecodeCharacter(Encoding encoding, const unsigned char* bytes, std::
         return DecodeUtf16(bytes, size, atEnd, true, character);
     case Encoding::Windows1252:
         *character = (bytes[0] >= 0x80 && bytes[0] <= 0x9F) ? kWindows1252High[bytes[0] - 0x80]
-                                                             : char32_t{bytes[0]};
+                                                            : char32_t{bytes[0]};
         return 1;
     }
     return 0;

@@ -73,7 +73,8 @@ TEST(EncodingChoice, AllWindows1252LabelsInAnyCase) {
 }
 
 TEST(Decoding, Utf8WithAndWithoutByteOrderMark) {
-    EXPECT_EQ(TitleFromBytes("", "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x9A\xA4"), u"Caf\u00E9 \u20AC \U0001F6A4");
+    EXPECT_EQ(TitleFromBytes("", "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x9A\xA4"),
+              u"Caf\u00E9 \u20AC \U0001F6A4");
     EXPECT_EQ(TitleFromBytes("\xEF\xBB\xBF", "Caf\xC3\xA9"), u"Caf\u00E9");
     // A byte-order mark later in the text is an ordinary character.
     EXPECT_EQ(TitleFromBytes("", "a\xEF\xBB\xBF"), u"a\uFEFF");
@@ -84,10 +85,10 @@ TEST(Decoding, EachMaximalIllFormedUtf8SubsequenceIsOneReplacement) {
         const char* bytes;
         const char16_t* expected;
     } cases[] = {
-        {"a\x80z", u"a\uFFFDz"},                            // lone continuation
-        {"a\xC0\xAFz", u"a\uFFFD\uFFFDz"},                  // overlong: C0 never leads
-        {"a\xE0\x80\x80z", u"a\uFFFD\uFFFD\uFFFDz"},        // overlong three-byte form
-        {"a\xED\xA0\x80z", u"a\uFFFD\uFFFD\uFFFDz"},        // encoded surrogate
+        {"a\x80z", u"a\uFFFDz"},                               // lone continuation
+        {"a\xC0\xAFz", u"a\uFFFD\uFFFDz"},                     // overlong: C0 never leads
+        {"a\xE0\x80\x80z", u"a\uFFFD\uFFFD\uFFFDz"},           // overlong three-byte form
+        {"a\xED\xA0\x80z", u"a\uFFFD\uFFFD\uFFFDz"},           // encoded surrogate
         {"a\xF4\x90\x80\x80z", u"a\uFFFD\uFFFD\uFFFD\uFFFDz"}, // beyond U+10FFFF
         {"a\xF5z", u"a\uFFFDz"},
         {"a\xE2\x82z", u"a\uFFFDz"}, // truncated: one replacement for both bytes
@@ -103,14 +104,14 @@ TEST(Decoding, TruncatedUtf8AtTheEndOfTheFileIsOneReplacement) {
     for (const std::string bytes : {"\xF0\x9F\x9A", "\xC3", "\xE2\x82"}) {
         char32_t character = 0;
         const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
-        EXPECT_EQ(quendix::DecodeCharacter(quendix::Encoding::Utf8, raw, bytes.size(), true,
-                                           &character),
-                  bytes.size());
+        EXPECT_EQ(
+            quendix::DecodeCharacter(quendix::Encoding::Utf8, raw, bytes.size(), true, &character),
+            bytes.size());
         EXPECT_EQ(character, U'\uFFFD');
         // Mid-file, the decoder waits for the rest instead.
-        EXPECT_EQ(quendix::DecodeCharacter(quendix::Encoding::Utf8, raw, bytes.size(), false,
-                                           &character),
-                  0u);
+        EXPECT_EQ(
+            quendix::DecodeCharacter(quendix::Encoding::Utf8, raw, bytes.size(), false, &character),
+            0u);
     }
     const Conversion c = Convert(Feed(Item("T", "S", "L", "D")) + "\xF0\x9F");
     EXPECT_EQ(c.result, 1);
@@ -132,7 +133,9 @@ TEST(Decoding, UnpairedUtf16SurrogatesAndOddLastByteBecomeReplacements) {
     feed[feed.find(u'#')] = 0xD800; // first half followed by a letter
     const Conversion c = Convert("\xFF\xFE" + Utf16(feed, false) + "x");
     EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(SplitRecords(c.records)[0].title, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c");
+    EXPECT_EQ(SplitRecords(c.records)[0].title, "a\xEF\xBF\xBD"
+                                                "b\xEF\xBF\xBD"
+                                                "c");
 
     char32_t character = 0;
     const unsigned char odd[] = {'x'};

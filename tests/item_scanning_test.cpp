@@ -8,7 +8,9 @@ using namespace quendix_test;
 
 namespace {
 
-std::string Numbered(int i) { return std::to_string(i); }
+std::string Numbered(int i) {
+    return std::to_string(i);
+}
 
 std::string NumberedItem(int i) {
     return Item("Title " + Numbered(i), "Summary " + Numbered(i), "http://x/" + Numbered(i),

@@ -44,7 +44,8 @@ TEST(FieldFitting, CutNeverSplitsACharacterAboveFFFF) {
     EXPECT_EQ(f.link, std::string(99, 'c'));
 
     // One position earlier the pair fits whole.
-    const Fields whole = Only(Convert(Feed(Item(std::string(98, 'a') + kEmoji + "x", "S", "L", "D"))));
+    const Fields whole =
+        Only(Convert(Feed(Item(std::string(98, 'a') + kEmoji + "x", "S", "L", "D"))));
     EXPECT_EQ(whole.title, std::string(98, 'a') + kEmoji);
 }
 
@@ -61,9 +62,10 @@ TEST(RecordFilter, TitleHoldingCdataDropsTheItem) {
 }
 
 TEST(RecordFilter, SummaryStartingWithASpaceDropsTheItem) {
-    const Conversion c = Convert(Feed(Item("Empty", "", "L", "D") + Item("Space", " x", "L", "D") +
-                                      Item("Tab", "\tx", "L", "D") + Item("Newline", "\nx", "L", "D") +
-                                      Item("Entity", "&lt;p&gt;", "L", "D") + Item("Kept", "x", "L", "D")));
+    const Conversion c =
+        Convert(Feed(Item("Empty", "", "L", "D") + Item("Space", " x", "L", "D") +
+                     Item("Tab", "\tx", "L", "D") + Item("Newline", "\nx", "L", "D") +
+                     Item("Entity", "&lt;p&gt;", "L", "D") + Item("Kept", "x", "L", "D")));
     EXPECT_EQ(c.result, 3);
     const std::vector<Fields> f = SplitRecords(c.records);
     ASSERT_EQ(f.size(), 3u);

@@ -68,8 +68,8 @@ TEST(FirstItem, AtTheVeryFirstCharacterIsConverted) {
 TEST(EmptyElements, EmptyTitleAndDateGiveEmptyFields) {
     const Conversion c = Convert(Feed(Item("", "S1", "L1", "") + NumberedItem(2)));
     EXPECT_EQ(c.result, 2);
-    EXPECT_EQ(c.records, Record("", "", "S1", "L1") +
-                             Record("Title 2", "Date 2", "Summary 2", "http://x/2"));
+    EXPECT_EQ(c.records,
+              Record("", "", "S1", "L1") + Record("Title 2", "Date 2", "Summary 2", "http://x/2"));
 }
 
 TEST(EmptyElements, LastItemWithAnEmptyDateIsWritten) {
@@ -95,8 +95,8 @@ TEST(Capacity, FeedTextCutNeverSplitsACharacter) {
     ScratchDirectory scratch;
     WriteFile(scratch.Path("in.xml"), std::string(127998, 'x') + kEmoji + "tail");
     quendix::WideInputStream input;
-    ASSERT_TRUE(quendix::OpenInput(input, Wide(scratch.Path("in.xml")).c_str(),
-                                   quendix::InputBytes));
+    ASSERT_TRUE(
+        quendix::OpenInput(input, Wide(scratch.Path("in.xml")).c_str(), quendix::InputBytes));
     EXPECT_TRUE(quendix::LoadFeedText(input));
     quendix::CloseInput(input);
     ASSERT_EQ(quendix::FeedLength, 127999u);
@@ -121,8 +121,8 @@ TEST(Capacity, LongFieldsNeverSpillIntoOthers) {
     const Conversion c = Convert(Feed(Item(std::string(5000, 't'), std::string(40000, 's'),
                                            std::string(5000, 'l'), std::string(5000, 'd'))));
     EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(c.records, Record(std::string(100, 't'), std::string(50, 'd'),
-                                std::string(400, 's'), std::string(100, 'l')));
+    EXPECT_EQ(c.records, Record(std::string(100, 't'), std::string(50, 'd'), std::string(400, 's'),
+                                std::string(100, 'l')));
 }
 
 TEST(Surrogates, PictureTextCutAcrossAPairGetsSpaces) {

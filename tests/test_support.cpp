@@ -115,8 +115,8 @@ std::u16string FromLittleEndian(const std::string& bytes) {
     return out;
 }
 
-std::string Item(const std::string& title, const std::string& description,
-                 const std::string& link, const std::string& date) {
+std::string Item(const std::string& title, const std::string& description, const std::string& link,
+                 const std::string& date) {
     return "<item>\n<title>" + title + "</title>\n<description>" + description +
            "</description>\n<link>" + link + "</link>\n<pubDate>" + date + "</pubDate>\n</item>\n";
 }
@@ -155,8 +155,8 @@ std::string Unpadded(const std::u16string& records, std::size_t from, std::size_
 }
 } // namespace
 
-std::u16string Record(const std::string& title, const std::string& date,
-                      const std::string& summary, const std::string& link) {
+std::u16string Record(const std::string& title, const std::string& date, const std::string& summary,
+                      const std::string& link) {
     return Padded(title, 100) + Padded(date, 50) + Padded(summary, 400) + Padded(link, 100);
 }
 

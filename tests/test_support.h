@@ -33,8 +33,8 @@ std::string Utf8(const std::u16string& text);
 std::u16string FromLittleEndian(const std::string& bytes);
 
 // One item with the four elements in feed order.
-std::string Item(const std::string& title, const std::string& description,
-                 const std::string& link, const std::string& date);
+std::string Item(const std::string& title, const std::string& description, const std::string& link,
+                 const std::string& date);
 // A feed with a channel header around the items.
 std::string Feed(const std::string& items);
 
@@ -48,8 +48,8 @@ Conversion Convert(const std::string& feedBytes);
 
 // The record for four field texts, each padded with spaces to its width
 // (the text must already fit).
-std::u16string Record(const std::string& title, const std::string& date,
-                      const std::string& summary, const std::string& link);
+std::u16string Record(const std::string& title, const std::string& date, const std::string& summary,
+                      const std::string& link);
 
 struct Fields {
     std::string title, date, summary, link;
