@@ -71,10 +71,10 @@ bool TakeContent(LiteralSearch& close, std::ptrdiff_t contentStart, FieldText& f
 
 // Takes the title, description, link and date of the item whose "<item>"
 // starts at itemAt, each searched from just past the previous one's content
-// start. Sets scanPosition to the date's content start as soon as
+// start. Sets ScanPosition to the date's content start as soon as
 // "<pubDate>" is found. False when an element is missing, which ends the
 // item loop.
-bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t& scanPosition) {
+bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t& ScanPosition) {
     const std::ptrdiff_t title =
         FindContentStart(searches.title, kTitleTagLength, itemAt + kTitleSearchOffset);
     if (title == kNotFound || !TakeContent(searches.titleEnd, title, TitleField)) {
@@ -96,7 +96,7 @@ bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t&
     if (date == kNotFound) {
         return false;
     }
-    scanPosition = static_cast<std::int32_t>(date);
+    ScanPosition = static_cast<std::int32_t>(date);
     return TakeContent(searches.dateEnd, date, DateField);
 }
 
@@ -125,15 +125,16 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
     }
     const bool loaded = LoadFeedText(input);
     CloseInput(input);
-    if (loaded) {
-        ConvertFeedText(output);
-    }
+    const int RecordCount = loaded ? ConvertFeedText(output) : 0;
     const bool closed = CloseOutput(output);
     if (!loaded || !closed) {
         return 0; // a failed read or close leaves nothing we can vouch for
     }
-    // After a failed write, only the records that reached the file whole.
-    return static_cast<int>(output.bytesWritten / (kRecordWidth * sizeof(char16_t)));
+    if (output.failed) {
+        // Only the records that reached the file whole count.
+        return static_cast<int>(output.bytesWritten / (kRecordWidth * sizeof(char16_t)));
+    }
+    return RecordCount;
 }
 
 } // namespace
@@ -141,6 +142,7 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
 bool LoadFeedText(WideInputStream& input) {
     FeedLength = 0;
     FeedText[0] = 0;
+    ChooseEncoding(input);
     while (!AtEndOfInput(input) && FeedLength < kFeedTextLimit) {
         LineBuffer[0] = 0;
         const std::size_t length = ReadLine(input, LineBuffer, kLineBufferCapacity);
@@ -151,21 +153,21 @@ bool LoadFeedText(WideInputStream& input) {
 
 int ConvertFeedText(WideOutputStream& output) {
     ItemSearches searches;
-    std::int32_t scanPosition = 0;
-    std::int32_t recordCount = 0;
+    std::int32_t ScanPosition = 0;
+    std::int32_t RecordCount = 0;
     bool firstPass = true;
     for (;;) {
         // The first search starts at the very first character, so that an
         // item opening the text is not missed; later ones start just past
         // the previous item's date.
-        const std::size_t from = firstPass ? 0 : static_cast<std::size_t>(scanPosition) + 1;
+        const std::size_t from = firstPass ? 0 : static_cast<std::size_t>(ScanPosition) + 1;
         firstPass = false;
         const std::ptrdiff_t itemAt = Find(searches.item, from);
         if (itemAt == kNotFound) {
             break;
         }
         ClearItemFields();
-        if (!ExtractItemFields(searches, static_cast<std::size_t>(itemAt), scanPosition)) {
+        if (!ExtractItemFields(searches, static_cast<std::size_t>(itemAt), ScanPosition)) {
             break;
         }
         SummariseDescription(RawDescription, SummaryField);
@@ -179,9 +181,9 @@ int ConvertFeedText(WideOutputStream& output) {
         if (!WriteRecord(output, TitleField, DateField, SummaryField, LinkField)) {
             break; // the file refused the record: nothing after it can land
         }
-        ++recordCount;
+        ++RecordCount;
     }
-    return recordCount;
+    return RecordCount;
 }
 
 } // namespace quendix

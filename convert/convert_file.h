@@ -6,7 +6,7 @@
 
 namespace quendix {
 
-// Reads the whole input into FeedText, line by line, keeping the first
+// Chooses the input's encoding, then reads the whole input into FeedText, line by line, keeping the first
 // 127999 characters. False when a read failed.
 bool LoadFeedText(WideInputStream& input);
 

@@ -82,16 +82,16 @@ bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buff
     stream = WideInputStream{};
     stream.bytes = buffer;
     stream.file = OpenWidePath(path, OpenMode::Read);
-    if (stream.file == nullptr) {
-        return false;
-    }
+    return stream.file != nullptr;
+}
+
+void ChooseEncoding(WideInputStream& stream) {
     // The encoding is chosen from the first buffer's worth of bytes, which
     // holds any byte-order mark and the XML declaration of a real feed.
     EnsureBytes(stream, kInputBufferBytes);
     const DetectedEncoding detected = DetectEncoding(stream.bytes, stream.filled);
     stream.encoding = detected.encoding;
     stream.position = detected.byteOrderMarkLength;
-    return true;
 }
 
 std::size_t ReadLine(WideInputStream& stream, char16_t* line, std::size_t limit) {

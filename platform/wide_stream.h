@@ -27,8 +27,12 @@ struct WideInputStream {
     bool atEnd = false;             // a read has met the end of input
 };
 
-// Opens path for reading and chooses its encoding from its first bytes.
+// Opens path for reading. Nothing is read yet.
 bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer);
+
+// Reads the first bytes and chooses the encoding from them; call once,
+// before the first ReadLine.
+void ChooseEncoding(WideInputStream& stream);
 
 // Reads one line into line: at most limit - 1 characters, then a
 // terminator; stops after a newline and keeps it. CR LF arrives as LF. A

@@ -1,5 +1,6 @@
 // How the literal searches walk a feed: the order of the fields, what a
 // missing or misplaced element borrows, and where the scan resumes.
+#include "quendix.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -146,4 +147,14 @@ TEST(ItemScanning, SecondCallGivesTheSameOutputWhateverCameBefore) {
     const Conversion again = Convert(feed);
     EXPECT_EQ(first.result, again.result);
     EXPECT_EQ(first.records, again.records);
+}
+
+TEST(ItemScanning, OutputIsCreatedBeforeAnythingIsRead) {
+    // Both files are open before the first read, so a feed given as its own
+    // output is emptied first and yields nothing.
+    ScratchDirectory scratch;
+    const std::string path = scratch.Path("feed.xml");
+    WriteFile(path, Feed(NumberedItem(1)));
+    EXPECT_EQ(ConvertFile(Wide(path).c_str(), Wide(path).c_str()), 0);
+    EXPECT_EQ(ReadFile(path), "");
 }
