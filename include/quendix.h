@@ -10,7 +10,9 @@
 
 #if defined(_WIN32)
 #if defined(QUENDIX_BUILDING_LIBRARY)
-#define QUENDIX_API __declspec(dllexport)
+/* The DLL's export table, ordinals included, is module/quendix.def alone:
+ * dllexport here would add the constructor's second (base-object) form. */
+#define QUENDIX_API
 #else
 #define QUENDIX_API __declspec(dllimport)
 #endif

@@ -1,0 +1,16 @@
+# Cross-building QUENDIX.dll for 64-bit Windows with Debian's MinGW-w64
+# (package g++-mingw-w64-x86-64). The -posix compilers are the ones whose
+# C++ runtime has std::mutex and std::thread.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(QUENDIX_MINGW_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${QUENDIX_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUENDIX_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${QUENDIX_MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${QUENDIX_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
