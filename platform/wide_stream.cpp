@@ -2,6 +2,13 @@
 
 #include <cstring>
 
+// SSE2 is part of every x86-64 processor; elsewhere, or with QUENDIX_NO_SIMD,
+// the ASCII runs are copied one byte at a time.
+#if defined(__SSE2__) && !defined(QUENDIX_NO_SIMD)
+#define QUENDIX_STREAM_SSE2 1
+#include <emmintrin.h>
+#endif
+
 namespace quendix {
 
 namespace {
@@ -31,24 +38,69 @@ bool IsSingleByteEncoding(Encoding encoding) {
     return encoding == Encoding::Utf8 || encoding == Encoding::Windows1252;
 }
 
-// Copies the run of plain ASCII characters (other than CR and LF) that
-// starts the undecoded bytes: the bulk of most feeds, and the same in both
-// single-byte encodings.
-std::size_t CopyAsciiRun(WideInputStream& stream, char16_t* line, std::size_t room) {
-    const unsigned char* bytes = stream.bytes + stream.position;
-    std::size_t available = stream.filled - stream.position;
-    const std::size_t limit = available < room ? available : room;
+// A byte that ends a run of characters copied as they are: the start of a
+// character of more than one byte (or a windows-1252 mark), CR or LF.
+inline bool EndsAsciiRun(unsigned char byte) {
+    return byte >= 0x80 || byte == '\r' || byte == '\n';
+}
+
+// Copies the run of plain ASCII characters (other than CR and LF) at the
+// start of bytes[0, limit) as 16-bit characters and returns its length:
+// the bulk of most feeds, and the same in both single-byte encodings. It
+// may write past the run, up to line[limit - 1].
+std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t* line) {
     std::size_t count = 0;
-    while (count < limit) {
-        const unsigned char byte = bytes[count];
-        if (byte >= 0x80 || byte == '\r' || byte == '\n') {
-            break;
+#if defined(QUENDIX_STREAM_SSE2)
+    // Sixteen bytes at a time. A signed comparison with 0x0E flags every
+    // byte from 0x80 up and every control up to CR in one step; the few
+    // flagged bytes that are not CR or LF (a tab, say) are copied on.
+    const __m128i controlsUpToCr = _mm_set1_epi8(0x0E);
+    const __m128i zero = _mm_setzero_si128();
+    for (; limit - count >= 16; count += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(line + count), _mm_unpacklo_epi8(block, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(line + count + 8),
+                         _mm_unpackhi_epi8(block, zero));
+        unsigned flagged =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(block, controlsUpToCr)));
+        for (; flagged != 0; flagged &= flagged - 1) {
+            const std::size_t at = count + static_cast<std::size_t>(__builtin_ctz(flagged));
+            if (EndsAsciiRun(bytes[at])) {
+                return at;
+            }
         }
-        line[count] = byte;
-        ++count;
     }
-    stream.position += count;
+#endif
+    for (; count < limit && !EndsAsciiRun(bytes[count]); ++count) {
+        line[count] = bytes[count];
+    }
     return count;
+}
+
+// Decodes a well-formed UTF-8 sequence of two or three bytes lying wholly
+// in bytes[0, size): it stores the character and returns the sequence's
+// length. Returns 0 for anything else, which DecodeCharacter then takes.
+inline std::size_t DecodeShortUtf8(const unsigned char* bytes, std::size_t size, char16_t* unit) {
+    const unsigned lead = bytes[0];
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (size < 2 || (bytes[1] & 0xC0) != 0x80) {
+            return 0;
+        }
+        *unit = static_cast<char16_t>(((lead & 0x1F) << 6) | (bytes[1] & 0x3F));
+        return 2;
+    }
+    if (lead < 0xE0 || lead > 0xEF || size < 3) {
+        return 0;
+    }
+    // No overlong forms (E0 80..9F) and no surrogates (ED A0..BF).
+    const unsigned lower = lead == 0xE0 ? 0xA0 : 0x80;
+    const unsigned upper = lead == 0xED ? 0x9F : 0xBF;
+    if (bytes[1] < lower || bytes[1] > upper || (bytes[2] & 0xC0) != 0x80) {
+        return 0;
+    }
+    *unit =
+        static_cast<char16_t>(((lead & 0x0F) << 12) | ((bytes[1] & 0x3F) << 6) | (bytes[2] & 0x3F));
+    return 3;
 }
 
 // Decodes the next character, turning CR LF into LF. Returns the bytes it
@@ -76,6 +128,69 @@ std::size_t NextCharacter(WideInputStream& stream, char32_t* character) {
     return used;
 }
 
+// Decodes the next character into line[count], the general way. False when
+// the line is complete: after a newline, at the end of input, or when a
+// character above U+FFFF no longer fits (it is left for the next read).
+bool TakeCharacter(WideInputStream& stream, char16_t* line, std::size_t& count,
+                   std::size_t capacity) {
+    char32_t character = 0;
+    const std::size_t used = NextCharacter(stream, &character);
+    if (used == 0) {
+        stream.atEnd = true;
+        return false;
+    }
+    if (character >= 0x10000) {
+        if (capacity - count < 2) {
+            return false;
+        }
+        line[count++] = static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
+        line[count++] = static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+    } else {
+        line[count++] = static_cast<char16_t>(character);
+    }
+    stream.position += used;
+    return character != U'\n';
+}
+
+// UTF-8 and windows-1252: ASCII runs are copied straight from the buffer,
+// a plain LF and the common UTF-8 sequences are decoded in place, and
+// everything else (CR, four-byte and ill-formed sequences, a character cut
+// by the buffer's end) goes through TakeCharacter.
+std::size_t ReadSingleByteLine(WideInputStream& stream, char16_t* line, std::size_t capacity) {
+    const bool utf8 = stream.encoding == Encoding::Utf8;
+    std::size_t count = 0;
+    while (count < capacity) {
+        const unsigned char* bytes = stream.bytes + stream.position;
+        const std::size_t available = stream.filled - stream.position;
+        const std::size_t room = capacity - count;
+        const std::size_t run =
+            CopyAsciiRun(bytes, available < room ? available : room, line + count);
+        count += run;
+        stream.position += run;
+        if (count == capacity) {
+            break;
+        }
+        if (run < available) {
+            if (bytes[run] == '\n') {
+                line[count++] = u'\n';
+                ++stream.position;
+                break;
+            }
+            const std::size_t used =
+                utf8 ? DecodeShortUtf8(bytes + run, available - run, line + count) : 0;
+            if (used != 0) {
+                ++count;
+                stream.position += used;
+                continue;
+            }
+        }
+        if (!TakeCharacter(stream, line, count, capacity)) {
+            break;
+        }
+    }
+    return count;
+}
+
 } // namespace
 
 bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer) {
@@ -100,32 +215,10 @@ std::size_t ReadLine(WideInputStream& stream, char16_t* line, std::size_t limit)
     }
     const std::size_t capacity = limit - 1;
     std::size_t count = 0;
-    const bool singleByte = IsSingleByteEncoding(stream.encoding);
-    while (count < capacity) {
-        if (singleByte) {
-            count += CopyAsciiRun(stream, line + count, capacity - count);
-            if (count == capacity) {
-                break;
-            }
-        }
-        char32_t character = 0;
-        const std::size_t used = NextCharacter(stream, &character);
-        if (used == 0) {
-            stream.atEnd = true;
-            break;
-        }
-        if (character >= 0x10000) {
-            if (capacity - count < 2) {
-                break;
-            }
-            line[count++] = static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
-            line[count++] = static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
-        } else {
-            line[count++] = static_cast<char16_t>(character);
-        }
-        stream.position += used;
-        if (character == U'\n') {
-            break;
+    if (IsSingleByteEncoding(stream.encoding)) {
+        count = ReadSingleByteLine(stream, line, capacity);
+    } else {
+        while (count < capacity && TakeCharacter(stream, line, count, capacity)) {
         }
     }
     line[count] = 0;
@@ -157,8 +250,7 @@ bool FlushOutput(WideOutputStream& stream) {
         return false;
     }
     const std::size_t bytes = stream.pending * sizeof(char16_t);
-    const std::size_t written =
-        bytes == 0 ? 0 : std::fwrite(stream.units, 1, bytes, stream.file);
+    const std::size_t written = bytes == 0 ? 0 : std::fwrite(stream.units, 1, bytes, stream.file);
     stream.bytesWritten += written;
     stream.pending = 0;
     if (written != bytes) {

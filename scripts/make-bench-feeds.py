@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""Writes the benchmark's feeds into a directory (default: bench-feeds).
+
+Every feed is made from a fixed seed, so two runs write the same bytes.
+
+  typical.xml          a realistic feed that fills the feed text: about 240
+                       items with escaped markup, linked pictures with
+                       alternative text, and plain text; some non-ASCII
+                       text; UTF-8
+  small.xml            five items of the same kind, where the fixed cost of
+                       a call shows
+  worst-open-dates.xml every date element is closed only once, at the very
+                       end of the text, so each date search runs to the end
+  worst-near-misses.xml descriptions dense with near-misses of "&lt",
+                       "alt=" and "style=" (and of the closing tags)
+  worst-angles.xml     nothing but "<"
+
+The worst cases hold exactly 127999 characters, the capacity of the feed
+text; the typical feed holds a little less, so all of it is converted.
+"""
+
+import argparse
+import os
+import random
+
+CAPACITY = 127999
+TYPICAL_TARGET = 127000
+SEED = 20261208
+
+WORDS = (
+    "harbour council ferry storm lighthouse market bakery school library "
+    "festival bridge river tide weather road museum garden concert choir "
+    "station train bus cycle lane residents plans spring winter summer "
+    "autumn week evening morning tickets office open closed repairs "
+    "volunteers lifeboat coast hills town hall pier quay street square "
+    "prize judges visitors season record crowd local news report update "
+    "mayor budget vote meeting proposal funding works delay timetable"
+).split()
+# Non-ASCII words, from two- and three-byte UTF-8 and one four-byte
+# character (a surrogate pair once decoded).
+ACCENTED = [
+    "café", "Müller", "naïve", "São Paulo", "Zürich", "crème brûlée",
+    "Ελλάδα", "Αθήνα", "日本語", "東京", "€4,200", "—", "“quoted”",
+    "Dvořák", "Kraków", "façade", "smörgåsbord", "🚤",
+]
+MONTHS = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()
+DAYS = "Mon Tue Wed Thu Fri Sat Sun".split()
+
+
+def characters(text):
+    """Length in 16-bit characters, as the conversion counts them."""
+    return len(text.encode("utf-16-le")) // 2
+
+
+def words(rng, count, accent_rate=0.08):
+    out = []
+    for _ in range(count):
+        if rng.random() < accent_rate:
+            out.append(rng.choice(ACCENTED))
+        else:
+            out.append(rng.choice(WORDS))
+    return " ".join(out)
+
+
+def sentence(rng, low=5, high=11):
+    text = words(rng, rng.randint(low, high))
+    return text[0].upper() + text[1:] + "."
+
+
+def sentences(rng, count):
+    return " ".join(sentence(rng) for _ in range(count))
+
+
+def date(rng, index):
+    day = 1 + index % 28
+    return "%s, %02d %s 2026 %02d:%02d:00 GMT" % (
+        rng.choice(DAYS), day, rng.choice(MONTHS), rng.randint(0, 23), rng.randint(0, 59))
+
+
+def escaped_description(rng, slug):
+    return "%s &lt;p&gt;%s &lt;a href=&quot;https://news.example.org/%s&quot;&gt;Read more&lt;/a&gt;&lt;/p&gt;" % (
+        sentence(rng), sentence(rng), slug)
+
+
+def picture_description(rng, slug, alt):
+    return (
+        '<![CDATA[<p><a href="https://news.example.org/%s">'
+        '<img src="https://news.example.org/img/%s.jpg" alt="%s" '
+        'style="float:left;margin:0 8px 8px 0" width="120" height="90" /></a>%s</p>]]>'
+        % (slug, slug, alt, sentence(rng)))
+
+
+def plain_description(rng):
+    return sentences(rng, rng.randint(1, 4))
+
+
+def typical_item(rng, index):
+    title = sentence(rng, 4, 9)[:-1]
+    if rng.random() < 0.03:
+        title = "<![CDATA[%s]]>" % title  # dropped by the record filter
+    slug = "2026/%s-%d" % (rng.choice(WORDS), index)
+    shape = rng.random()
+    if shape < 0.35:
+        description = escaped_description(rng, slug)
+    elif shape < 0.65:
+        alt = "" if rng.random() < 0.2 else words(rng, rng.randint(3, 7))
+        description = picture_description(rng, slug, alt)
+    else:
+        description = plain_description(rng)
+    link = "https://news.example.org/%s" % slug
+    return (
+        "  <item>\n"
+        "    <title>%s</title>\n"
+        "    <description>%s</description>\n"
+        "    <link>%s</link>\n"
+        '    <guid isPermaLink="true">%s</guid>\n'
+        "    <category>%s</category>\n"
+        "    <pubDate>%s</pubDate>\n"
+        "  </item>\n" % (title, description, link, link, rng.choice(WORDS), date(rng, index)))
+
+
+def channel_head(title):
+    return (
+        '<?xml version="1.0" encoding="UTF-8"?>\n'
+        '<rss version="2.0">\n'
+        "  <channel>\n"
+        "    <title>%s</title>\n"
+        "    <link>https://news.example.org/</link>\n"
+        "    <description>News from the harbour, the hills and the town hall.</description>\n"
+        "    <language>en-gb</language>\n" % title)
+
+
+CHANNEL_TAIL = "  </channel>\n</rss>\n"
+
+
+def items_feed(rng, make_item, limit, max_items=None):
+    """A channel with as many items as fit within limit characters."""
+    text = channel_head("Harbour Town Gazette")
+    used = characters(text) + characters(CHANNEL_TAIL)
+    index = 0
+    while max_items is None or index < max_items:
+        item = make_item(rng, index)
+        if used + characters(item) > limit:
+            break
+        text += item
+        used += characters(item)
+        index += 1
+    return text + CHANNEL_TAIL
+
+
+def pad_to_capacity(text, tail):
+    """Fills with spaces before tail so the whole holds CAPACITY characters."""
+    room = CAPACITY - characters(text) - characters(tail)
+    assert room >= 0
+    return text + " " * room + tail
+
+
+def open_dates_feed(rng):
+    tail = "</pubDate>\n" + CHANNEL_TAIL
+
+    def item(rng, index):
+        return (
+            "<item><title>Story %d</title><description>%s</description>"
+            "<link>https://news.example.org/%d</link><pubDate>%s</item>\n"
+            % (index, sentence(rng, 3, 5), index, date(rng, index)))
+
+    text = items_feed(rng, item, CAPACITY - characters(tail) + characters(CHANNEL_TAIL))
+    text = text[: -len(CHANNEL_TAIL)]
+    return pad_to_capacity(text, tail)
+
+
+# Pieces that each come close to a literal the scan or the summary looks
+# for, without ever forming one, however they are joined.
+NEAR_MISSES = [
+    "&l", "&L", "&lT", "& lt", "&amp;", "&gt;", "&quot;", "al=", "alt ", "alt:",
+    "ALT=", "alt-", "a lt=", "styl=", "style ", "style:", "Style=", "stylE=",
+    "</descriptio ", "</pubDat ", "</lin ", "<ite ", "<titl ", "</a ", "</p ",
+]
+
+
+def near_miss_text(rng, length):
+    out = []
+    used = 0
+    while used < length:
+        piece = rng.choice(NEAR_MISSES)
+        out.append(piece)
+        used += len(piece)
+    return "".join(out)
+
+
+def near_misses_feed(rng):
+    def item(rng, index):
+        body = near_miss_text(rng, 900)
+        # Half the descriptions open a picture at once and close it only at
+        # the end ("style=" far away); the rest name it only at the end
+        # ("alt=" far away). Either way every summary search crosses them.
+        if index % 2 == 0:
+            description = 'Story alt="' + body + '" style="x"'
+        else:
+            description = "Story " + body + ' alt="x" style="y"'
+        for literal in ("&lt", "</description>", "</pubDate>", "<item>"):
+            assert literal not in description, literal
+        assert description.count("alt=") == 1 and description.count("style=") == 1
+        return (
+            "<item><title>Story %d</title><description>%s</description>"
+            "<link>https://news.example.org/%d</link><pubDate>%s</pubDate></item>\n"
+            % (index, description, index, date(rng, index)))
+
+    text = items_feed(rng, item, CAPACITY)
+    return pad_to_capacity(text[: -len(CHANNEL_TAIL)], CHANNEL_TAIL)
+
+
+def write(directory, name, text):
+    assert characters(text) <= CAPACITY, name
+    with open(os.path.join(directory, name), "w", encoding="utf-8", newline="\n") as out:
+        out.write(text)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("directory", nargs="?", default="bench-feeds")
+    args = parser.parse_args()
+    os.makedirs(args.directory, exist_ok=True)
+    write(args.directory, "typical.xml", items_feed(random.Random(SEED), typical_item, TYPICAL_TARGET))
+    write(args.directory, "small.xml", items_feed(random.Random(SEED), typical_item, CAPACITY, 5))
+    write(args.directory, "worst-open-dates.xml", open_dates_feed(random.Random(SEED)))
+    write(args.directory, "worst-near-misses.xml", near_misses_feed(random.Random(SEED)))
+    write(args.directory, "worst-angles.xml", "<" * CAPACITY)
+
+
+if __name__ == "__main__":
+    main()
