@@ -3,8 +3,9 @@
 # would: the command, a C program built with pkg-config, and a C++ program
 # built with find_package(quendix).
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR C_COMPILER CXX_COMPILER LIBDIR BINDIR MANDIR
+#                        [LINK_FLAGS]
 set -euo pipefail
-build=$1 source=$2 cc=$3 cxx=$4 libdir=$5 bindir=$6 mandir=$7
+build=$1 source=$2 cc=$3 cxx=$4 libdir=$5 bindir=$6 mandir=$7 link_flags=${8:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -32,8 +33,8 @@ count=$("$prefix/$bindir/quendix" convert "$feed" "$work/command.rec") || fail "
 # A C program built with the flags pkg-config gives.
 if command -v pkg-config >/dev/null; then
     export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
-    # shellcheck disable=SC2046 # the flags are meant to split
-    "$cc" -std=c99 -Wall -Wextra -Wpedantic -Werror -o "$work/c_consumer" \
+    # shellcheck disable=SC2046,SC2086 # the flags are meant to split
+    "$cc" -std=c99 -Wall -Wextra -Wpedantic -Werror -o "$work/c_consumer" $link_flags \
         "$source/tests/platform/c_consumer.c" $(pkg-config --cflags --libs quendix) \
         -Wl,-rpath,"$(pkg-config --variable=libdir quendix)"
     "$work/c_consumer" "$feed" "$work/c.rec" 5 || fail "C consumer"
@@ -44,7 +45,8 @@ fi
 
 # A C++ program built by a CMake project with find_package(quendix).
 cmake -S "$source/tests/platform/consumer" -B "$work/consumer" \
-    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_PREFIX_PATH="$prefix" >"$work/consumer.log" ||
+    -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_EXE_LINKER_FLAGS="$link_flags" >"$work/consumer.log" ||
     { cat "$work/consumer.log" >&2; fail "find_package(quendix)"; }
 cmake --build "$work/consumer" >>"$work/consumer.log" 2>&1 ||
     { cat "$work/consumer.log" >&2; fail "C++ consumer build"; }
