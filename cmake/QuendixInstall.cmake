@@ -47,6 +47,7 @@ function(quendix_pc_dir variable dir)
   endif()
 endfunction()
 file(RELATIVE_PATH QUENDIX_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" QUENDIX_PC_TO_PREFIX "${QUENDIX_PC_TO_PREFIX}")
 quendix_pc_dir(QUENDIX_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
 quendix_pc_dir(QUENDIX_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/quendix.pc.in

@@ -3,10 +3,10 @@
 # test for arm-linux-gnueabihf, then runs them all under qemu-arm with the
 # ARM system libraries from /usr/arm-linux-gnueabihf.
 # Needs the Debian packages g++-arm-linux-gnueabihf and qemu-user; installs
-# nothing.
+# nothing. Builds in build-arm/ (ARM_BUILD_DIR overrides).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${BUILD_DIR:-build-arm}
+build=${ARM_BUILD_DIR:-build-arm}
 sysroot=/usr/arm-linux-gnueabihf
 toolchain=$PWD/cmake/arm-linux-gnueabihf.cmake
 

@@ -4,9 +4,10 @@
 # program under Wine on a set of feeds, comparing every record file byte for
 # byte with what the Linux build writes from the same feed.
 # Needs the Debian packages g++-mingw-w64-x86-64 and wine64; installs nothing.
+# Builds in build-windows/ (WINDOWS_BUILD_DIR overrides).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${BUILD_DIR:-build-windows}
+build=${WINDOWS_BUILD_DIR:-build-windows}
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 

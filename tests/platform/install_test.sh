@@ -28,7 +28,7 @@ done
 
 # The installed command finds the installed library by itself.
 count=$("$prefix/$bindir/quendix" convert "$feed" "$work/command.rec") || fail "installed quendix"
-[ "$count" = 5 ] && cmp -s "$work/command.rec" "$golden" || fail "installed quendix output"
+{ [ "$count" = 5 ] && cmp -s "$work/command.rec" "$golden"; } || fail "installed quendix output"
 
 # A C program built with the flags pkg-config gives.
 if command -v pkg-config >/dev/null; then
