@@ -1,0 +1,221 @@
+// One input decoder, character by character and line by line.
+#include "convert/feed_storage.h"
+#include "fuzz/check_support.h"
+#include "fuzz/checks.h"
+#include "platform/wide_stream.h"
+#include "tests/reference_converter.h"
+
+#include <vector>
+
+namespace quendix_fuzz {
+
+namespace {
+
+using quendix::Encoding;
+using Bytes = std::vector<unsigned char>;
+
+struct Step {
+    std::size_t used;
+    char32_t character;
+};
+
+bool IsScalarValue(char32_t c) {
+    return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+}
+
+quendix_reference::ByteEncoding ReferenceEncoding(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8:
+        return quendix_reference::ByteEncoding::Utf8;
+    case Encoding::Utf16LE:
+        return quendix_reference::ByteEncoding::Utf16LE;
+    case Encoding::Utf16BE:
+        return quendix_reference::ByteEncoding::Utf16BE;
+    case Encoding::Windows1252:
+        break;
+    }
+    return quendix_reference::ByteEncoding::Windows1252;
+}
+
+// Decodes the bytes whole, as at the end of a file. Every call must use
+// between one and four of the bytes left and yield a scalar value.
+std::string DecodeWhole(Encoding encoding, const Bytes& bytes, std::vector<Step>* steps) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t left = bytes.size() - at;
+        char32_t c = 0;
+        const std::size_t used =
+            quendix::DecodeCharacter(encoding, bytes.data() + at, left, true, &c);
+        if (used == 0 || used > left || used > quendix::kMaxCharacterBytes) {
+            return Describe("bytes used at byte " + std::to_string(at), -1,
+                            static_cast<long long>(used));
+        }
+        if (!IsScalarValue(c)) {
+            return Describe("not a scalar value at byte " + std::to_string(at), -1,
+                            static_cast<long long>(c));
+        }
+        steps->push_back({used, c});
+        at += used;
+    }
+    return "";
+}
+
+// With only the first few bytes at hand and more to come, the decoder
+// either waits (0) or gives exactly what it gives with all of them; with
+// kMaxCharacterBytes at hand it never waits. Each piece is a buffer of its
+// own size, so a read past it shows.
+std::string CheckPiecemeal(Encoding encoding, const Bytes& bytes, const std::vector<Step>& steps) {
+    std::size_t at = 0;
+    for (const Step& step : steps) {
+        const std::size_t left = bytes.size() - at;
+        const std::size_t most =
+            left < quendix::kMaxCharacterBytes ? left : quendix::kMaxCharacterBytes;
+        for (std::size_t size = 1; size <= most; ++size) {
+            const Bytes piece(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                              bytes.begin() + static_cast<std::ptrdiff_t>(at + size));
+            char32_t c = 0;
+            const std::size_t used =
+                quendix::DecodeCharacter(encoding, piece.data(), size, false, &c);
+            const bool waited = used == 0 && size < quendix::kMaxCharacterBytes;
+            if (!waited && (used != step.used || c != step.character)) {
+                return Describe("piecemeal decoding at byte " + std::to_string(at) + " with " +
+                                    std::to_string(size) + " bytes, bytes used",
+                                static_cast<long long>(step.used), static_cast<long long>(used));
+            }
+        }
+        at += step.used;
+    }
+    return "";
+}
+
+std::string CheckAgainstReferenceDecoder(Encoding encoding, const Bytes& bytes,
+                                         const std::vector<Step>& steps) {
+    const std::u32string expected = quendix_reference::DecodeAll(
+        ReferenceEncoding(encoding), std::string(bytes.begin(), bytes.end()));
+    if (expected.size() != steps.size()) {
+        return Describe("characters against the reference decoder",
+                        static_cast<long long>(expected.size()),
+                        static_cast<long long>(steps.size()));
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i].character != expected[i]) {
+            return Describe("character " + std::to_string(i) + " against the reference decoder",
+                            static_cast<long long>(expected[i]),
+                            static_cast<long long>(steps[i].character));
+        }
+    }
+    return "";
+}
+
+// What makes the library choose encoding for a file.
+std::string EncodingPrefix(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8:
+        return "\xEF\xBB\xBF";
+    case Encoding::Utf16LE:
+        return "\xFF\xFE";
+    case Encoding::Utf16BE:
+        return "\xFE\xFF";
+    case Encoding::Windows1252:
+        break;
+    }
+    return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>";
+}
+
+bool IsHigh(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLow(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// What one ReadLine may store: at most limit - 1 characters and a
+// terminator, a newline only at the end, and never half a pair at an edge.
+std::string CheckLine(const std::vector<char16_t>& line, std::size_t length, std::size_t limit) {
+    if (length > limit - 1 || line[length] != 0) {
+        return Describe("line length or terminator with limit " + std::to_string(limit),
+                        static_cast<long long>(limit - 1), static_cast<long long>(length));
+    }
+    for (std::size_t i = 0; i + 1 < length; ++i) {
+        if (line[i] == u'\n') {
+            return Describe("newline inside a line at character", -1, static_cast<long long>(i));
+        }
+    }
+    if (length > 0 && (IsHigh(line[length - 1]) || IsLow(line[0]))) {
+        return "a line splits a pair";
+    }
+    return "";
+}
+
+std::string ReadAllLines(const ScratchFile& file, std::size_t byteCount, std::size_t limit,
+                         Encoding encoding, std::u16string* text) {
+    // Buffers of exactly the size the library is told, so that a step past
+    // them shows; the large ones are made once, as fuzzing runs this often.
+    static Bytes buffer(quendix::kInputBufferBytes);
+    static std::vector<char16_t> conversionLine(quendix::kLineBufferCapacity);
+    std::vector<char16_t> smallLine(limit < conversionLine.size() ? limit : 0);
+    std::vector<char16_t>& line = smallLine.empty() ? conversionLine : smallLine;
+    quendix::WideInputStream stream;
+    if (!quendix::OpenInput(stream, file.WidePath().c_str(), buffer.data())) {
+        return "the input file did not open";
+    }
+    quendix::ChooseEncoding(stream);
+    std::string failure = stream.encoding == encoding ? "" : "the prefix did not set the encoding";
+    // Each read that is not the last stores at least one character, and
+    // each character takes at least one byte.
+    for (std::size_t reads = 0; failure.empty() && !quendix::AtEndOfInput(stream); ++reads) {
+        const std::size_t length = quendix::ReadLine(stream, line.data(), limit);
+        failure = CheckLine(line, length, limit);
+        if (length == 0 && !quendix::AtEndOfInput(stream)) {
+            failure = "an empty read before the end of input";
+        } else if (reads > byteCount + 1) {
+            failure = "ReadLine does not come to the end of input";
+        }
+        text->append(line.data(), length);
+    }
+    if (failure.empty() && quendix::ReadLine(stream, line.data(), limit) != 0) {
+        failure = "a read after the end of input stored characters";
+    }
+    quendix::CloseInput(stream);
+    return failure;
+}
+
+// ReadLine over a file in the encoding, with a small limit and with the
+// conversion's own.
+std::string CheckLines(Encoding encoding, const Bytes& bytes) {
+    const std::string content = EncodingPrefix(encoding) + std::string(bytes.begin(), bytes.end());
+    const std::u16string expected = quendix_reference::DecodeFeed(content);
+    const ScratchFile file;
+    WriteBytes(file.Path(), content);
+    const std::size_t smallLimit = 3 + (bytes.empty() ? 0 : bytes[0] % 14);
+    for (std::size_t limit : {smallLimit, quendix::kLineBufferCapacity}) {
+        std::u16string text;
+        std::string failure = ReadAllLines(file, content.size(), limit, encoding, &text);
+        if (failure.empty() && text != expected) {
+            failure = "lines read differ from the reference text";
+        }
+        if (!failure.empty()) {
+            return failure + " (limit " + std::to_string(limit) + ")";
+        }
+    }
+    return "";
+}
+
+} // namespace
+
+std::string CheckDecoder(Encoding encoding, const std::string& input) {
+    const Bytes bytes(input.begin(), input.end());
+    std::vector<Step> steps;
+    std::string failure = DecodeWhole(encoding, bytes, &steps);
+    if (failure.empty()) {
+        failure = CheckPiecemeal(encoding, bytes, steps);
+    }
+    if (failure.empty()) {
+        failure = CheckAgainstReferenceDecoder(encoding, bytes, steps);
+    }
+    if (failure.empty()) {
+        failure = CheckLines(encoding, bytes);
+    }
+    return failure;
+}
+
+} // namespace quendix_fuzz

@@ -1,0 +1,78 @@
+// Choosing the encoding and loading the feed text, as a conversion does.
+#include "convert/convert_file.h"
+#include "convert/feed_storage.h"
+#include "fuzz/check_support.h"
+#include "fuzz/checks.h"
+#include "tests/reference_converter.h"
+
+namespace quendix_fuzz {
+
+namespace {
+
+bool SameEncoding(quendix::Encoding encoding, quendix_reference::ByteEncoding reference) {
+    using quendix::Encoding;
+    using quendix_reference::ByteEncoding;
+    switch (encoding) {
+    case Encoding::Utf8:
+        return reference == ByteEncoding::Utf8;
+    case Encoding::Utf16LE:
+        return reference == ByteEncoding::Utf16LE;
+    case Encoding::Utf16BE:
+        return reference == ByteEncoding::Utf16BE;
+    case Encoding::Windows1252:
+        return reference == ByteEncoding::Windows1252;
+    }
+    return false;
+}
+
+std::string CheckDetection(const std::string& bytes) {
+    const std::vector<unsigned char> raw(bytes.begin(), bytes.end());
+    const quendix::DetectedEncoding got = quendix::DetectEncoding(raw.data(), raw.size());
+    const quendix_reference::Choice expected = quendix_reference::ChooseEncoding(bytes);
+    if (!SameEncoding(got.encoding, expected.encoding)) {
+        return Describe("encoding against the reference choice",
+                        static_cast<int>(expected.encoding), static_cast<int>(got.encoding));
+    }
+    if (got.byteOrderMarkLength != expected.byteOrderMarkLength) {
+        return Describe("byte-order mark length",
+                        static_cast<long long>(expected.byteOrderMarkLength),
+                        static_cast<long long>(got.byteOrderMarkLength));
+    }
+    return "";
+}
+
+} // namespace
+
+std::string CheckFeedLoading(const std::string& bytes) {
+    // The library looks at the first 64 KiB of a file only, as does the
+    // reference: compare the choice on what both see.
+    std::string failure = CheckDetection(bytes.substr(0, quendix::kInputBufferBytes));
+    if (!failure.empty()) {
+        return failure;
+    }
+    const ScratchFile file;
+    WriteBytes(file.Path(), bytes);
+    quendix::WideInputStream input;
+    if (!quendix::OpenInput(input, file.WidePath().c_str(), quendix::InputBytes)) {
+        return "the input file did not open";
+    }
+    const bool loaded = quendix::LoadFeedText(input);
+    quendix::CloseInput(input);
+    const std::u16string text(quendix::FeedText, quendix::FeedLength);
+    if (!loaded || quendix::FeedText[quendix::FeedLength] != 0) {
+        return "the feed text was not loaded whole and terminated";
+    }
+    if (FirstBrokenCharacter(text) != std::u16string::npos) {
+        return Describe("broken character in the feed text at", -1,
+                        static_cast<long long>(FirstBrokenCharacter(text)));
+    }
+    const std::u16string expected = quendix_reference::FeedTextOf(bytes);
+    if (text != expected) {
+        return Describe("feed text length against the reference",
+                        static_cast<long long>(expected.size()),
+                        static_cast<long long>(text.size()));
+    }
+    return "";
+}
+
+} // namespace quendix_fuzz

@@ -1,0 +1,50 @@
+// A second, deliberately plain implementation of the whole conversion, for
+// checking the library against: whole-string decoding, naive searches that
+// run from their start to the end of the text every time, and no shared
+// storage. It is quadratic at worst, so it is only for small feeds. The
+// tests and the fuzz targets compare the library's output with it.
+#ifndef QUENDIX_TESTS_REFERENCE_CONVERTER_H
+#define QUENDIX_TESTS_REFERENCE_CONVERTER_H
+
+#include <string>
+
+namespace quendix_reference {
+
+enum class ByteEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+struct Choice {
+    ByteEncoding encoding;
+    std::size_t byteOrderMarkLength;
+};
+
+// The encoding a feed file's first bytes call for.
+Choice ChooseEncoding(const std::string& bytes);
+
+// Every character of bytes, decoded as encoding (no byte-order mark is
+// skipped), as Unicode scalar values.
+std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes);
+
+// A whole file's bytes as the conversion sees them: encoding chosen, mark
+// skipped, decoded, CR LF made LF, as 16-bit characters, not yet cut.
+std::u16string DecodeFeed(const std::string& bytes);
+
+// The feed text the conversion works on: at most its first 127999 characters.
+std::u16string FeedTextOf(const std::string& bytes);
+
+struct Result {
+    int count = 0;
+    std::u16string records; // the whole record file
+};
+
+// The item loop over a feed text.
+Result ConvertText(const std::u16string& text);
+
+// From file bytes to record file.
+Result ConvertBytes(const std::string& bytes);
+
+// Strings as 16-bit characters.
+std::u16string ToUtf16(const std::u32string& characters);
+
+} // namespace quendix_reference
+
+#endif
