@@ -48,7 +48,13 @@ mkdir -p "$work/feeds" "$work/expected" "$work/scratch"
 pairs=()
 add_pair() { pairs+=("$1" "$2"); }
 for golden in tests/golden/*.rec; do
-    add_pair "examples/$(basename "$golden" .rec).xml" "$golden"
+    name=$(basename "$golden" .rec)
+    for feed in "tests/golden/$name.xml" "examples/$name.xml"; do
+        if [ -f "$feed" ]; then
+            add_pair "$feed" "$golden"
+            break
+        fi
+    done
 done
 cp tests/platform/feeds/*.xml "$work/feeds/"
 { printf '\xff\xfe'; iconv -f WINDOWS-1252 -t UTF-16LE tests/platform/feeds/latin1-declared.xml; } \
