@@ -96,12 +96,21 @@ class FeedGenerator {
         return kPieces[Below(sizeof kPieces / sizeof kPieces[0])];
     }
 
+    // Now and then a whole item inside an element, so that an element left
+    // open, or a search that runs on, meets a second item's tags close by.
     std::u16string Content() {
         std::u16string content;
         for (int n = Below(7); n > 0; --n) {
-            content += Piece();
+            content += depth_ == 0 && Chance(25) ? NestedItem() : Piece();
         }
         return content;
+    }
+
+    std::u16string NestedItem() {
+        ++depth_;
+        const std::u16string item = Item();
+        --depth_;
+        return item;
     }
 
     std::u16string Element(const std::u16string& name) {
@@ -162,6 +171,7 @@ class FeedGenerator {
     }
 
     std::mt19937 random_;
+    int depth_ = 0;
 };
 
 // Items whose dates are all closed by one "</pubDate>" at the very end:
