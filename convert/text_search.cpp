@@ -43,44 +43,83 @@ inline unsigned LowestBit(unsigned mask) {
     return static_cast<unsigned>(__builtin_ctz(mask));
 }
 
+inline __m128i Load(const char16_t* text) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+}
+
 // Sixteen characters narrowed to bytes. A character up to U+00FF keeps its
 // value; any other becomes 0x00 or 0xFF, so a byte comparison with a
 // character up to U+00FF finds every match and at worst a few that the
 // whole comparison then rejects.
 inline __m128i LoadNarrowed(const char16_t* text) {
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 8));
-    return _mm_packus_epi16(low, high);
+    return _mm_packus_epi16(Load(text), Load(text + 8));
 }
 
-// One bit per start in [start, start + 16) where the anchor and the partner
-// both match.
-inline unsigned CandidateStarts(const char16_t* text, std::size_t start, const Literal& literal,
-                                __m128i anchor, __m128i partner) {
-    const __m128i anchorHits = _mm_cmpeq_epi8(LoadNarrowed(text + start + literal.anchor), anchor);
-    const __m128i partnerHits =
-        _mm_cmpeq_epi8(LoadNarrowed(text + start + literal.partner), partner);
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(anchorHits, partnerHits)));
+// Whether the literal starts at start, where at least its length of text
+// remains: its head compared in two steps when the text leaves room.
+inline bool MatchesAt(const char16_t* text, std::size_t length, std::size_t start,
+                      const Literal& literal) {
+    if (length - start < kLiteralHeadLength || literal.length > kLiteralHeadLength) {
+        return MatchesAt(text, start, literal);
+    }
+    const unsigned low = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + start), Load(literal.head))));
+    const unsigned high = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + start + 8), Load(literal.head + 8))));
+    return ((low | high << 16) & literal.headMask) == literal.headMask;
 }
 
-std::ptrdiff_t FindLiteralSse2(const char16_t* text, std::size_t from, std::size_t lastStart,
-                               const Literal& literal) {
-    const __m128i anchor = _mm_set1_epi8(static_cast<char>(literal.text[literal.anchor]));
-    const __m128i partner = _mm_set1_epi8(static_cast<char>(literal.text[literal.partner]));
-    std::size_t start = from;
-    // Every load stays inside the text: the last character read is the
-    // literal's last one placed at the block's last start.
-    for (; start <= lastStart && lastStart - start >= kBlock - 1; start += kBlock) {
-        unsigned candidates = CandidateStarts(text, start, literal, anchor, partner);
-        while (candidates != 0) {
-            const std::size_t candidate = start + LowestBit(candidates);
-            if (MatchesAt(text, candidate, literal)) {
-                return static_cast<std::ptrdiff_t>(candidate);
-            }
-            candidates &= candidates - 1;
+// One bit for each of the sixteen starts from base where the anchor, and
+// the partner too when kPair, match.
+template <bool kPair>
+inline unsigned CandidateStarts(const char16_t* base, const Literal& literal, __m128i anchor,
+                                __m128i partner) {
+    __m128i hits = _mm_cmpeq_epi8(LoadNarrowed(base + literal.anchor), anchor);
+    if (kPair) {
+        hits = _mm_and_si128(hits, _mm_cmpeq_epi8(LoadNarrowed(base + literal.partner), partner));
+    }
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
+
+// The first of the candidate starts from base where the literal matches
+// whole. Kept out of line, so the scan loop stays small.
+__attribute__((noinline)) std::ptrdiff_t FirstMatch(const char16_t* text, std::size_t length,
+                                                    std::size_t base, unsigned candidates,
+                                                    const Literal& literal) {
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const std::size_t candidate = base + LowestBit(candidates);
+        if (MatchesAt(text, length, candidate, literal)) {
+            return static_cast<std::ptrdiff_t>(candidate);
         }
     }
-    return FindLiteralScalar(text, start, lastStart, literal);
+    return kNotFound;
+}
+
+// Tests sixteen starts per step. A last, partial step is placed so that it
+// ends at lastStart, overlapping the one before, so every load stays inside
+// the text; the starts it repeats are masked off.
+template <bool kPair>
+std::ptrdiff_t FindLiteralSse2(const char16_t* text, std::size_t length, std::size_t from,
+                               std::size_t lastStart, const Literal& literal) {
+    const __m128i anchor = _mm_set1_epi8(static_cast<char>(literal.text[literal.anchor]));
+    const __m128i partner = _mm_set1_epi8(static_cast<char>(literal.text[literal.partner]));
+    const std::size_t lastBlock = lastStart - (kBlock - 1);
+    std::size_t start = from;
+    for (; start <= lastBlock; start += kBlock) {
+        const unsigned candidates = CandidateStarts<kPair>(text + start, literal, anchor, partner);
+        if (candidates != 0) {
+            const std::ptrdiff_t found = FirstMatch(text, length, start, candidates, literal);
+            if (found != kNotFound) {
+                return found;
+            }
+        }
+    }
+    if (start > lastStart) {
+        return kNotFound;
+    }
+    const unsigned candidates = CandidateStarts<kPair>(text + lastBlock, literal, anchor, partner) &
+                                (~0u << (start - lastBlock));
+    return candidates == 0 ? kNotFound : FirstMatch(text, length, lastBlock, candidates, literal);
 }
 
 bool NarrowsExactly(char16_t c) {
@@ -114,30 +153,27 @@ std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size
 }
 
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,
-                           Literal literal) {
+                           const Literal& literal) {
     if (literal.length == 0 || length < literal.length || from > length - literal.length) {
         return kNotFound;
     }
     // Only positions where the whole literal still fits can start it.
     const std::size_t lastStart = length - literal.length;
 #if defined(QUENDIX_SEARCH_SSE2)
-    if (NarrowsExactly(literal.text[literal.anchor]) &&
+    if (lastStart >= kBlock - 1 && NarrowsExactly(literal.text[literal.anchor]) &&
         NarrowsExactly(literal.text[literal.partner])) {
-        return FindLiteralSse2(text, from, lastStart, literal);
+        return literal.partner == literal.anchor
+                   ? FindLiteralSse2<false>(text, length, from, lastStart, literal)
+                   : FindLiteralSse2<true>(text, length, from, lastStart, literal);
     }
 #endif
     return FindLiteralScalar(text, from, lastStart, literal);
 }
 
-std::ptrdiff_t LiteralSearch::Find(const char16_t* text, std::size_t length, std::size_t from) {
-    const bool insideKnownStretch =
-        known_ && from >= searchedFrom_ &&
-        (found_ == kNotFound || from <= static_cast<std::size_t>(found_));
-    if (!insideKnownStretch) {
-        searchedFrom_ = from;
-        found_ = FindLiteral(text, length, from, literal_);
-        known_ = true;
-    }
+std::ptrdiff_t LiteralSearch::Search(const char16_t* text, std::size_t length, std::size_t from) {
+    searchedFrom_ = from;
+    found_ = FindLiteral(text, length, from, literal_);
+    known_ = true;
     return found_;
 }
 

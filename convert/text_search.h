@@ -4,21 +4,29 @@
 #define QUENDIX_CONVERT_TEXT_SEARCH_H
 
 #include <cstddef>
+#include <cstdint>
 
 namespace quendix {
 
 constexpr std::ptrdiff_t kNotFound = -1;
 
-// A literal and the two of its positions a search tests first: its least
-// common character in feed text, and its first character (or, when that is
-// the anchor, the next least common). Only a place where both match is
+// The characters of a literal compared in one step when a search checks a
+// possible match.
+constexpr std::size_t kLiteralHeadLength = 16;
+
+// A literal and how to look for it. A search first tests the anchor, its
+// least common character in feed text; unless that character is rare, it
+// also tests the partner, the literal's first character (or, when that is
+// the anchor, the next least common). Only a place where these match is
 // compared whole, so text dense with near-misses of the literal costs about
 // as little to search as any other text.
 struct Literal {
     const char16_t* text;
     std::size_t length;
-    std::size_t anchor;  // least common character
-    std::size_t partner; // tested with it (the anchor itself for one character)
+    std::size_t anchor;
+    std::size_t partner;               // the anchor itself when it is tested alone
+    char16_t head[kLiteralHeadLength]; // the first characters, zero after the end
+    std::uint32_t headMask;            // two bits for each character of head compared
 };
 
 namespace literal_detail {
@@ -54,6 +62,9 @@ constexpr int Commonness(char16_t c) {
     return (c >= u'a' && c <= u'z') ? 5 : 1;
 }
 
+// An anchor this rare is worth testing alone.
+constexpr int kRareEnough = 2;
+
 // The least common position other than skip; a tie goes to the later
 // position, which tells an element's name apart sooner than its bracket.
 constexpr std::size_t RarestPosition(const char16_t* text, std::size_t length, std::size_t skip) {
@@ -70,6 +81,9 @@ constexpr std::size_t RarestPosition(const char16_t* text, std::size_t length, s
 // rejects a closing tag that holds the same name as an opening one.
 constexpr std::size_t PartnerPosition(const char16_t* text, std::size_t length,
                                       std::size_t anchor) {
+    if (Commonness(text[anchor]) <= kRareEnough) {
+        return anchor;
+    }
     return anchor != 0 ? 0 : RarestPosition(text, length, anchor);
 }
 
@@ -78,7 +92,13 @@ constexpr std::size_t PartnerPosition(const char16_t* text, std::size_t length,
 template <std::size_t N> constexpr Literal MakeLiteral(const char16_t (&text)[N]) {
     static_assert(N >= 2, "a literal holds at least one character");
     const std::size_t anchor = literal_detail::RarestPosition(text, N - 1, N);
-    return Literal{text, N - 1, anchor, literal_detail::PartnerPosition(text, N - 1, anchor)};
+    Literal literal{text, N - 1, anchor, literal_detail::PartnerPosition(text, N - 1, anchor),
+                    {},   0};
+    for (std::size_t i = 0; i < N - 1 && i < kLiteralHeadLength; ++i) {
+        literal.head[i] = text[i];
+        literal.headMask |= std::uint32_t{3} << (2 * i);
+    }
+    return literal;
 }
 
 // Index of the first position in text[0, length) of the character c, at or
@@ -89,7 +109,7 @@ std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size
 // Index of the first occurrence of literal that starts at or after from and
 // lies wholly inside text[0, length); kNotFound when none.
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,
-                           Literal literal);
+                           const Literal& literal);
 
 // Remembers the last answer for one literal over one text. The conversion's
 // searches for a literal start at positions that never go back, so a search
@@ -98,10 +118,17 @@ std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t
 // linear even when every search runs to the end of the text.
 class LiteralSearch {
   public:
-    explicit LiteralSearch(Literal literal) : literal_(literal) {}
-    std::ptrdiff_t Find(const char16_t* text, std::size_t length, std::size_t from);
+    explicit LiteralSearch(const Literal& literal) : literal_(literal) {}
+    std::ptrdiff_t Find(const char16_t* text, std::size_t length, std::size_t from) {
+        const bool insideKnownStretch =
+            known_ && from >= searchedFrom_ &&
+            (found_ == kNotFound || from <= static_cast<std::size_t>(found_));
+        return insideKnownStretch ? found_ : Search(text, length, from);
+    }
 
   private:
+    std::ptrdiff_t Search(const char16_t* text, std::size_t length, std::size_t from);
+
     Literal literal_;
     bool known_ = false;
     std::size_t searchedFrom_ = 0;

@@ -52,22 +52,25 @@ std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t
     std::size_t count = 0;
 #if defined(QUENDIX_STREAM_SSE2)
     // Sixteen bytes at a time. A signed comparison with 0x0E flags every
-    // byte from 0x80 up and every control up to CR in one step; the few
-    // flagged bytes that are not CR or LF (a tab, say) are copied on.
+    // byte from 0x80 up and every control up to CR in one step; only then
+    // are CR, LF and the high bytes told apart from a tab, say.
     const __m128i controlsUpToCr = _mm_set1_epi8(0x0E);
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
     for (; limit - count >= 16; count += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(line + count), _mm_unpacklo_epi8(block, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(line + count + 8),
                          _mm_unpackhi_epi8(block, zero));
-        unsigned flagged =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(block, controlsUpToCr)));
-        for (; flagged != 0; flagged &= flagged - 1) {
-            const std::size_t at = count + static_cast<std::size_t>(__builtin_ctz(flagged));
-            if (EndsAsciiRun(bytes[at])) {
-                return at;
-            }
+        if (_mm_movemask_epi8(_mm_cmplt_epi8(block, controlsUpToCr)) == 0) {
+            continue;
+        }
+        const __m128i ends = _mm_or_si128(block, _mm_or_si128(_mm_cmpeq_epi8(block, carriageReturn),
+                                                              _mm_cmpeq_epi8(block, lineFeed)));
+        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        if (stops != 0) {
+            return count + static_cast<std::size_t>(__builtin_ctz(stops));
         }
     }
 #endif
@@ -131,6 +134,9 @@ std::size_t NextCharacter(WideInputStream& stream, char32_t* character) {
 // Decodes the next character into line[count], the general way. False when
 // the line is complete: after a newline, at the end of input, or when a
 // character above U+FFFF no longer fits (it is left for the next read).
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
 bool TakeCharacter(WideInputStream& stream, char16_t* line, std::size_t& count,
                    std::size_t capacity) {
     char32_t character = 0;
