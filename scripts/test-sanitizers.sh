@@ -7,8 +7,6 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-asan}
 cmake -S . -B "$build" -DQUENDIX_SANITIZE=ON -DQUENDIX_WERROR=ON -DQUENDIX_BUILD_TESTS=ON
 cmake --build "$build" -j"$(nproc)"
-# verify_asan_link_order=0: the install test builds consumers outside the
-# project, without the sanitizer runtime, that load the sanitized library.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:verify_asan_link_order=0}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
