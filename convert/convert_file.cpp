@@ -100,19 +100,6 @@ bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t&
     return TakeContent(searches.dateEnd, date, DateField);
 }
 
-void AppendToFeedText(const char16_t* piece, std::size_t length) {
-    const std::size_t room = kFeedTextLimit - FeedLength;
-    const std::size_t kept = length < room ? length : room;
-    for (std::size_t i = 0; i < kept; ++i) {
-        FeedText[FeedLength + i] = piece[i];
-    }
-    FeedLength += kept;
-    if (kept < length) {
-        MendCutEdges(FeedText, FeedLength);
-    }
-    FeedText[FeedLength] = 0;
-}
-
 int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
     WideInputStream input;
     if (inputPath == nullptr || outputPath == nullptr || !OpenInput(input, inputPath, InputBytes)) {
@@ -140,14 +127,17 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
 } // namespace
 
 bool LoadFeedText(WideInputStream& input) {
-    FeedLength = 0;
-    FeedText[0] = 0;
     ChooseEncoding(input);
-    while (!AtEndOfInput(input) && FeedLength < kFeedTextLimit) {
-        LineBuffer[0] = 0;
-        const std::size_t length = ReadLine(input, LineBuffer, kLineBufferCapacity);
-        AppendToFeedText(LineBuffer, length);
+    // Reading line by line into LineBuffer and appending each line gives
+    // exactly the text read at once, so it is read straight into FeedText:
+    // no copy, and no call per line.
+    FeedLength = ReadText(input, FeedText, kFeedTextLimit);
+    if (FeedLength < kFeedTextLimit && !AtEndOfInput(input) && !input.readFailed) {
+        // A character above U+FFFF stands across the limit: only its first
+        // half would fit, and a first half cut off becomes a space.
+        FeedText[FeedLength++] = u' ';
     }
+    FeedText[FeedLength] = 0;
     return !input.readFailed;
 }
 

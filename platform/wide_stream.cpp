@@ -38,44 +38,53 @@ bool IsSingleByteEncoding(Encoding encoding) {
     return encoding == Encoding::Utf8 || encoding == Encoding::Windows1252;
 }
 
+// Lines: ReadLine stops after each newline. Text: ReadText reads across
+// them.
+enum class Reading { Lines, Text };
+
 // A byte that ends a run of characters copied as they are: the start of a
-// character of more than one byte (or a windows-1252 mark), CR or LF.
-inline bool EndsAsciiRun(unsigned char byte) {
-    return byte >= 0x80 || byte == '\r' || byte == '\n';
+// character of more than one byte (or a windows-1252 mark), CR, and LF
+// when reading lines.
+template <Reading kReading> inline bool EndsAsciiRun(unsigned char byte) {
+    return byte >= 0x80 || byte == '\r' || (kReading == Reading::Lines && byte == '\n');
 }
 
-// Copies the run of plain ASCII characters (other than CR and LF) at the
-// start of bytes[0, limit) as 16-bit characters and returns its length:
-// the bulk of most feeds, and the same in both single-byte encodings. It
-// may write past the run, up to line[limit - 1].
-std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t* line) {
+// Copies the run of plain ASCII characters at the start of bytes[0, limit)
+// as 16-bit characters, up to the first byte that EndsAsciiRun, and returns
+// its length: the bulk of most feeds, and the same in both single-byte
+// encodings. It may write past the run, up to out[limit - 1].
+template <Reading kReading>
+std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t* out) {
     std::size_t count = 0;
 #if defined(QUENDIX_STREAM_SSE2)
-    // Sixteen bytes at a time. A signed comparison with 0x0E flags every
-    // byte from 0x80 up and every control up to CR in one step; only then
-    // are CR, LF and the high bytes told apart from a tab, say.
+    // Sixteen bytes at a time; the sign bit of a byte marks 0x80 and up.
+    // Reading lines, a signed comparison with 0x0E first flags every
+    // control up to CR with those bytes in one step, and only then are CR
+    // and LF told apart from a tab, say.
     const __m128i controlsUpToCr = _mm_set1_epi8(0x0E);
     const __m128i carriageReturn = _mm_set1_epi8('\r');
     const __m128i lineFeed = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
     for (; limit - count >= 16; count += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(line + count), _mm_unpacklo_epi8(block, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(line + count + 8),
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + count), _mm_unpacklo_epi8(block, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + count + 8),
                          _mm_unpackhi_epi8(block, zero));
-        if (_mm_movemask_epi8(_mm_cmplt_epi8(block, controlsUpToCr)) == 0) {
-            continue;
+        __m128i ends = _mm_or_si128(block, _mm_cmpeq_epi8(block, carriageReturn));
+        if (kReading == Reading::Lines) {
+            if (_mm_movemask_epi8(_mm_cmplt_epi8(block, controlsUpToCr)) == 0) {
+                continue;
+            }
+            ends = _mm_or_si128(ends, _mm_cmpeq_epi8(block, lineFeed));
         }
-        const __m128i ends = _mm_or_si128(block, _mm_or_si128(_mm_cmpeq_epi8(block, carriageReturn),
-                                                              _mm_cmpeq_epi8(block, lineFeed)));
         const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(ends));
         if (stops != 0) {
             return count + static_cast<std::size_t>(__builtin_ctz(stops));
         }
     }
 #endif
-    for (; count < limit && !EndsAsciiRun(bytes[count]); ++count) {
-        line[count] = bytes[count];
+    for (; count < limit && !EndsAsciiRun<kReading>(bytes[count]); ++count) {
+        out[count] = bytes[count];
     }
     return count;
 }
@@ -131,38 +140,47 @@ std::size_t NextCharacter(WideInputStream& stream, char32_t* character) {
     return used;
 }
 
-// Decodes the next character into line[count], the general way. False when
-// the line is complete: after a newline, at the end of input, or when a
-// character above U+FFFF no longer fits (it is left for the next read).
+// What TakeCharacter gives when it stores nothing.
+constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+
+// Decodes the next character into out[count], the general way, and returns
+// it. Stores nothing and returns kNoCharacter at the end of input, or when
+// a character above U+FFFF no longer fits (it is left for the next read).
 #if defined(__GNUC__)
 __attribute__((noinline))
 #endif
-bool TakeCharacter(WideInputStream& stream, char16_t* line, std::size_t& count,
-                   std::size_t capacity) {
+char32_t
+TakeCharacter(WideInputStream& stream, char16_t* out, std::size_t& count, std::size_t capacity) {
     char32_t character = 0;
     const std::size_t used = NextCharacter(stream, &character);
     if (used == 0) {
         stream.atEnd = true;
-        return false;
+        return kNoCharacter;
     }
     if (character >= 0x10000) {
         if (capacity - count < 2) {
-            return false;
+            return kNoCharacter;
         }
-        line[count++] = static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
-        line[count++] = static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+        out[count++] = static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
+        out[count++] = static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
     } else {
-        line[count++] = static_cast<char16_t>(character);
+        out[count++] = static_cast<char16_t>(character);
     }
     stream.position += used;
-    return character != U'\n';
+    return character;
+}
+
+// Whether reading goes on after character.
+template <Reading kReading> inline bool GoesOnAfter(char32_t character) {
+    return character != kNoCharacter && (kReading == Reading::Text || character != U'\n');
 }
 
 // UTF-8 and windows-1252: ASCII runs are copied straight from the buffer,
 // a plain LF and the common UTF-8 sequences are decoded in place, and
 // everything else (CR, four-byte and ill-formed sequences, a character cut
 // by the buffer's end) goes through TakeCharacter.
-std::size_t ReadSingleByteLine(WideInputStream& stream, char16_t* line, std::size_t capacity) {
+template <Reading kReading>
+std::size_t ReadSingleByte(WideInputStream& stream, char16_t* out, std::size_t capacity) {
     const bool utf8 = stream.encoding == Encoding::Utf8;
     std::size_t count = 0;
     while (count < capacity) {
@@ -170,29 +188,40 @@ std::size_t ReadSingleByteLine(WideInputStream& stream, char16_t* line, std::siz
         const std::size_t available = stream.filled - stream.position;
         const std::size_t room = capacity - count;
         const std::size_t run =
-            CopyAsciiRun(bytes, available < room ? available : room, line + count);
+            CopyAsciiRun<kReading>(bytes, available < room ? available : room, out + count);
         count += run;
         stream.position += run;
         if (count == capacity) {
             break;
         }
         if (run < available) {
-            if (bytes[run] == '\n') {
-                line[count++] = u'\n';
+            if (kReading == Reading::Lines && bytes[run] == '\n') {
+                out[count++] = u'\n';
                 ++stream.position;
                 break;
             }
             const std::size_t used =
-                utf8 ? DecodeShortUtf8(bytes + run, available - run, line + count) : 0;
+                utf8 ? DecodeShortUtf8(bytes + run, available - run, out + count) : 0;
             if (used != 0) {
                 ++count;
                 stream.position += used;
                 continue;
             }
         }
-        if (!TakeCharacter(stream, line, count, capacity)) {
+        if (!GoesOnAfter<kReading>(TakeCharacter(stream, out, count, capacity))) {
             break;
         }
+    }
+    return count;
+}
+
+template <Reading kReading>
+std::size_t Read(WideInputStream& stream, char16_t* out, std::size_t capacity) {
+    if (IsSingleByteEncoding(stream.encoding)) {
+        return ReadSingleByte<kReading>(stream, out, capacity);
+    }
+    std::size_t count = 0;
+    while (count < capacity && GoesOnAfter<kReading>(TakeCharacter(stream, out, count, capacity))) {
     }
     return count;
 }
@@ -219,16 +248,13 @@ std::size_t ReadLine(WideInputStream& stream, char16_t* line, std::size_t limit)
     if (limit == 0) {
         return 0;
     }
-    const std::size_t capacity = limit - 1;
-    std::size_t count = 0;
-    if (IsSingleByteEncoding(stream.encoding)) {
-        count = ReadSingleByteLine(stream, line, capacity);
-    } else {
-        while (count < capacity && TakeCharacter(stream, line, count, capacity)) {
-        }
-    }
+    const std::size_t count = Read<Reading::Lines>(stream, line, limit - 1);
     line[count] = 0;
     return count;
+}
+
+std::size_t ReadText(WideInputStream& stream, char16_t* text, std::size_t capacity) {
+    return Read<Reading::Text>(stream, text, capacity);
 }
 
 void CloseInput(WideInputStream& stream) {

@@ -40,15 +40,23 @@ void ChooseEncoding(WideInputStream& stream);
 // Returns the number of characters stored (0 at the end of input).
 std::size_t ReadLine(WideInputStream& stream, char16_t* line, std::size_t limit);
 
+// Reads characters into text until it holds capacity of them or the input
+// ends: the characters that ReadLine calls would give, joined, without a
+// call per line. A character above U+FFFF that would not fit whole is left
+// unread. Stores no terminator; returns the number of characters stored.
+std::size_t ReadText(WideInputStream& stream, char16_t* text, std::size_t capacity);
+
 // True once a read has met the end of input (or failed).
-inline bool AtEndOfInput(const WideInputStream& stream) { return stream.atEnd; }
+inline bool AtEndOfInput(const WideInputStream& stream) {
+    return stream.atEnd;
+}
 
 void CloseInput(WideInputStream& stream);
 
 struct WideOutputStream {
     std::FILE* file = nullptr;
-    char16_t* units = nullptr;        // kOutputBufferUnits of fixed storage
-    std::size_t pending = 0;          // units waiting in the buffer
+    char16_t* units = nullptr;           // kOutputBufferUnits of fixed storage
+    std::size_t pending = 0;             // units waiting in the buffer
     unsigned long long bytesWritten = 0; // bytes the file has accepted
     bool failed = false;
 };

@@ -68,11 +68,12 @@ std::vector<std::u16string> ExpectedLines(const std::u32string& characters, std:
 
 std::vector<std::u16string> ReadLines(const std::string& path, std::size_t limit) {
     quendix::WideInputStream stream;
-    std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
+    static std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
     EXPECT_TRUE(quendix::OpenInput(stream, Wide(path).c_str(), buffer.data()));
     quendix::ChooseEncoding(stream);
     std::vector<std::u16string> lines;
-    std::vector<char16_t> line(limit);
+    static std::vector<char16_t> line;
+    line.resize(limit > line.size() ? limit : line.size());
     while (!quendix::AtEndOfInput(stream)) {
         const std::size_t length = quendix::ReadLine(stream, line.data(), limit);
         EXPECT_EQ(line[length], 0);
@@ -118,7 +119,7 @@ std::string Mixed(std::mt19937& random, std::size_t size) {
 
 void ExpectSameLines(const std::string& bytes, std::size_t limit,
                      quendix::Encoding encoding = quendix::Encoding::Utf8) {
-    ScratchDirectory scratch;
+    static const ScratchDirectory scratch;
     WriteFile(scratch.Path("in.xml"), bytes);
     EXPECT_EQ(ReadLines(scratch.Path("in.xml"), limit),
               ExpectedLines(DecodeAll(encoding, bytes), limit))
@@ -144,10 +145,11 @@ TEST(LineReading, SmallLimitsCutLinesAtEveryOffset) {
 
 TEST(LineReading, AsciiRunsOfEveryLengthEndAtTheirStop) {
     for (std::size_t run = 0; run < 70; ++run) {
+        std::string lines;
         for (const std::string stop : {"\n", "\r\n", "\r", "\t", "\xC3\xA9", "\xF0\x9F\x9A\xA4"}) {
-            const std::string line = std::string(run, 'x') + stop + "tail";
-            ExpectSameLines(line + line, 128000);
+            lines += std::string(run, 'x') + stop + "tail\n";
         }
+        ExpectSameLines(lines, 128000);
     }
 }
 
@@ -167,5 +169,55 @@ TEST(LineReading, Windows1252TakesTheSameAsciiRuns) {
     const std::string declaration = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n";
     for (std::size_t limit : {5, 17, 128000}) {
         ExpectSameLines(declaration + Mixed(random, 900), limit, quendix::Encoding::Windows1252);
+    }
+}
+
+namespace {
+
+// What ReadText must give: the characters in order, as many as fit whole.
+std::u16string ExpectedText(const std::u32string& characters, std::size_t capacity) {
+    std::u16string text;
+    for (const char32_t c : characters) {
+        if (text.size() + (c >= 0x10000 ? 2 : 1) > capacity) {
+            break;
+        }
+        Append(text, c);
+    }
+    return text;
+}
+
+std::u16string ReadWholeText(const std::string& path, std::size_t capacity, bool* atEnd) {
+    quendix::WideInputStream stream;
+    std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
+    EXPECT_TRUE(quendix::OpenInput(stream, Wide(path).c_str(), buffer.data()));
+    quendix::ChooseEncoding(stream);
+    std::vector<char16_t> text(capacity + 1, u'#');
+    const std::size_t length = quendix::ReadText(stream, text.data(), capacity);
+    EXPECT_EQ(text[capacity], u'#'); // nothing past the capacity
+    *atEnd = quendix::AtEndOfInput(stream);
+    quendix::CloseInput(stream);
+    return std::u16string(text.data(), length);
+}
+
+} // namespace
+
+TEST(LineReading, ReadTextGivesTheLinesJoinedUpToItsCapacity) {
+    std::mt19937 random(37);
+    ScratchDirectory scratch;
+    for (int round = 0; round < 30; ++round) {
+        const std::string bytes = Mixed(random, 1 + random() % 900) +
+                                  (round % 2 == 0 ? std::string(70000, 'z') : std::string());
+        WriteFile(scratch.Path("in.xml"), bytes);
+        const std::u32string characters = DecodeAll(quendix::Encoding::Utf8, bytes);
+        for (const std::size_t capacity : {std::size_t{1}, std::size_t{2}, std::size_t{3},
+                                           std::size_t(1 + random() % 700), std::size_t{127999}}) {
+            bool atEnd = false;
+            const std::u16string expected = ExpectedText(characters, capacity);
+            EXPECT_EQ(ReadWholeText(scratch.Path("in.xml"), capacity, &atEnd), expected)
+                << "capacity " << capacity;
+            EXPECT_EQ(atEnd,
+                      expected.size() < capacity &&
+                          expected.size() == ExpectedText(characters, ~std::size_t{0}).size());
+        }
     }
 }
