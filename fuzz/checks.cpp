@@ -5,9 +5,9 @@
 namespace quendix_fuzz {
 
 const std::vector<std::string>& TargetNames() {
-    static const std::vector<std::string> names = {"convert",        "load_feed",
-                                                   "decode_utf8",    "decode_utf16le",
-                                                   "decode_utf16be", "decode_windows1252"};
+    static const std::vector<std::string> names = {
+        "convert",        "convert_at_capacity", "load_feed",         "decode_utf8",
+        "decode_utf16le", "decode_utf16be",      "decode_windows1252"};
     return names;
 }
 
@@ -15,6 +15,9 @@ std::string RunCheck(const std::string& target, const std::string& bytes) {
     using quendix::Encoding;
     if (target == "convert") {
         return CheckConversion(bytes);
+    }
+    if (target == "convert_at_capacity") {
+        return CheckConversionAtCapacity(bytes);
     }
     if (target == "load_feed") {
         return CheckFeedLoading(bytes);

@@ -19,6 +19,12 @@ namespace quendix_fuzz {
 // second call, and the same records as the reference converter.
 std::string CheckConversion(const std::string& bytes);
 
+// The same, with the bytes placed across the end of a full feed text: the
+// first byte chooses the encoding, the second how many characters of the
+// rest come before the cut; spaces fill the text up to them.
+std::string CheckConversionAtCapacity(const std::string& bytes);
+std::string AtCapacity(const std::string& bytes);
+
 // One decoder on the bytes: DecodeCharacter always moves on and yields
 // Unicode scalar values only, gives the same characters whether the bytes
 // come whole or a few at a time, and agrees with the reference decoder;

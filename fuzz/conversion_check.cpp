@@ -10,8 +10,9 @@ namespace {
 
 constexpr std::size_t kRecordBytes = 1300;
 // The reference searches naively; past this it would be too slow to run on
-// every input, and fuzzing inputs are far smaller.
-constexpr std::size_t kReferenceLimit = 256 * 1024;
+// every input. A full feed text in UTF-16 is about 250 KiB.
+constexpr std::size_t kReferenceLimit = 512 * 1024;
+constexpr std::size_t kFeedLimit = 127999;
 
 struct Output {
     int result;
@@ -75,6 +76,50 @@ std::string CheckConversion(const std::string& bytes) {
         return "a second conversion of the same input gave other output";
     }
     return CheckAgainstReference(bytes, first);
+}
+
+namespace {
+
+// What makes the library choose an encoding, how many characters of feed
+// text that adds, and a space in that encoding.
+struct Framing {
+    std::string prefix;
+    std::size_t prefixCharacters;
+    std::string space;
+};
+
+Framing FramingFor(unsigned char choice) {
+    switch (choice % 4) {
+    case 1:
+        return {"\xFF\xFE", 0, std::string(" \0", 2)};
+    case 2:
+        return {"\xFE\xFF", 0, std::string("\0 ", 2)};
+    case 3: {
+        const std::string declaration = "<?xml version=\"1.0\" encoding=\"latin1\"?>";
+        return {declaration, declaration.size(), " "};
+    }
+    default:
+        return {"", 0, " "};
+    }
+}
+
+} // namespace
+
+std::string AtCapacity(const std::string& bytes) {
+    if (bytes.size() < 2) {
+        return bytes;
+    }
+    const Framing framing = FramingFor(static_cast<unsigned char>(bytes[0]));
+    const std::size_t before = static_cast<unsigned char>(bytes[1]);
+    std::string padded = framing.prefix;
+    for (std::size_t i = framing.prefixCharacters + before; i < kFeedLimit; ++i) {
+        padded += framing.space;
+    }
+    return padded + bytes.substr(2);
+}
+
+std::string CheckConversionAtCapacity(const std::string& bytes) {
+    return CheckConversion(AtCapacity(bytes));
 }
 
 } // namespace quendix_fuzz

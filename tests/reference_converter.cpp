@@ -127,6 +127,7 @@ Utf8Lead LeadOf(unsigned char b) {
 
 std::u32string DecodeUtf8(const std::string& bytes) {
     std::u32string out;
+    out.reserve(bytes.size());
     std::size_t i = 0;
     while (i < bytes.size()) {
         const unsigned char lead = static_cast<unsigned char>(bytes[i]);
@@ -215,7 +216,7 @@ bool IsLow(char16_t c) {
 // A naive search: every start position from from on, compared in full.
 std::size_t Find(const std::u16string& text, const std::u16string& literal, std::size_t from) {
     for (std::size_t i = from; i + literal.size() <= text.size(); ++i) {
-        if (text.compare(i, literal.size(), literal) == 0) {
+        if (text[i] == literal[0] && text.compare(i, literal.size(), literal) == 0) {
             return i;
         }
     }
@@ -326,14 +327,6 @@ bool TakeItem(const std::u16string& text, std::size_t itemAt, std::size_t* scan,
     return TakeElement(text, u"pubDate", link + 1, 151, &f->date) != npos;
 }
 
-std::u16string Utf16Of(char32_t c) {
-    if (c < 0x10000) {
-        return std::u16string(1, static_cast<char16_t>(c));
-    }
-    return {static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
-            static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
-}
-
 } // namespace
 
 Choice ChooseEncoding(const std::string& bytes) {
@@ -370,8 +363,14 @@ std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes) {
 
 std::u16string ToUtf16(const std::u32string& characters) {
     std::u16string out;
+    out.reserve(characters.size());
     for (char32_t c : characters) {
-        out += Utf16Of(c);
+        if (c < 0x10000) {
+            out += static_cast<char16_t>(c);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
     }
     return out;
 }
