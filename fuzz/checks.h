@@ -28,8 +28,8 @@ std::string AtCapacity(const std::string& bytes);
 // One decoder on the bytes: DecodeCharacter always moves on and yields
 // Unicode scalar values only, gives the same characters whether the bytes
 // come whole or a few at a time, and agrees with the reference decoder;
-// ReadLine on a file in that encoding keeps to its limit, never splits a
-// pair, and gives the same text.
+// ReadLine and ReadText on a file in that encoding keep to their limit,
+// never split a pair, and give the same text.
 std::string CheckDecoder(quendix::Encoding encoding, const std::string& bytes);
 
 // DetectEncoding agrees with the reference choice, and LoadFeedText on the

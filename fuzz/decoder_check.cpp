@@ -128,32 +128,57 @@ bool IsLow(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// What one ReadLine may store: at most limit - 1 characters and a
-// terminator, a newline only at the end, and never half a pair at an edge.
-std::string CheckLine(const std::vector<char16_t>& line, std::size_t length, std::size_t limit) {
-    if (length > limit - 1 || line[length] != 0) {
-        return Describe("line length or terminator with limit " + std::to_string(limit),
-                        static_cast<long long>(limit - 1), static_cast<long long>(length));
+// The two ways the library reads decoded text: a line at a time, or as
+// much as fits.
+enum class Reader { Lines, Text };
+
+const char* NameOf(Reader reader) {
+    return reader == Reader::Lines ? "ReadLine" : "ReadText";
+}
+
+// What one read may store: at most limit characters (ReadLine: limit - 1
+// and a terminator, and a newline only at the end), never half a pair at
+// an edge.
+std::string CheckRead(Reader reader, const std::vector<char16_t>& read, std::size_t length,
+                      std::size_t limit) {
+    const std::size_t most = reader == Reader::Lines ? limit - 1 : limit;
+    if (length > most || (reader == Reader::Lines && read[length] != 0)) {
+        return Describe("characters stored, or the terminator, with limit " + std::to_string(limit),
+                        static_cast<long long>(most), static_cast<long long>(length));
     }
-    for (std::size_t i = 0; i + 1 < length; ++i) {
-        if (line[i] == u'\n') {
+    for (std::size_t i = 0; reader == Reader::Lines && i + 1 < length; ++i) {
+        if (read[i] == u'\n') {
             return Describe("newline inside a line at character", -1, static_cast<long long>(i));
         }
     }
-    if (length > 0 && (IsHigh(line[length - 1]) || IsLow(line[0]))) {
-        return "a line splits a pair";
+    if (length > 0 && (IsHigh(read[length - 1]) || IsLow(read[0]))) {
+        return "a read splits a pair";
     }
     return "";
 }
 
-std::string ReadAllLines(const ScratchFile& file, std::size_t byteCount, std::size_t limit,
-                         Encoding encoding, std::u16string* text) {
-    // Buffers of exactly the size the library is told, so that a step past
-    // them shows; the large ones are made once, as fuzzing runs this often.
+std::size_t ReadOnce(Reader reader, quendix::WideInputStream& stream, std::vector<char16_t>& read,
+                     std::size_t limit) {
+    return reader == Reader::Lines ? quendix::ReadLine(stream, read.data(), limit)
+                                   : quendix::ReadText(stream, read.data(), limit);
+}
+
+// Buffers of exactly the size the library is told, so that a step past
+// them shows; the large one is made once, as fuzzing runs this often.
+std::vector<char16_t>& ReadBuffer(std::size_t limit) {
+    static std::vector<char16_t> large(quendix::kLineBufferCapacity);
+    static std::vector<char16_t> small;
+    if (limit == large.size()) {
+        return large;
+    }
+    small = std::vector<char16_t>(limit);
+    return small;
+}
+
+std::string ReadAll(Reader reader, const ScratchFile& file, std::size_t byteCount,
+                    std::size_t limit, Encoding encoding, std::u16string* text) {
     static Bytes buffer(quendix::kInputBufferBytes);
-    static std::vector<char16_t> conversionLine(quendix::kLineBufferCapacity);
-    std::vector<char16_t> smallLine(limit < conversionLine.size() ? limit : 0);
-    std::vector<char16_t>& line = smallLine.empty() ? conversionLine : smallLine;
+    std::vector<char16_t>& read = ReadBuffer(limit);
     quendix::WideInputStream stream;
     if (!quendix::OpenInput(stream, file.WidePath().c_str(), buffer.data())) {
         return "the input file did not open";
@@ -163,38 +188,40 @@ std::string ReadAllLines(const ScratchFile& file, std::size_t byteCount, std::si
     // Each read that is not the last stores at least one character, and
     // each character takes at least one byte.
     for (std::size_t reads = 0; failure.empty() && !quendix::AtEndOfInput(stream); ++reads) {
-        const std::size_t length = quendix::ReadLine(stream, line.data(), limit);
-        failure = CheckLine(line, length, limit);
+        const std::size_t length = ReadOnce(reader, stream, read, limit);
+        failure = CheckRead(reader, read, length, limit);
         if (length == 0 && !quendix::AtEndOfInput(stream)) {
             failure = "an empty read before the end of input";
         } else if (reads > byteCount + 1) {
-            failure = "ReadLine does not come to the end of input";
+            failure = "reads do not come to the end of input";
         }
-        text->append(line.data(), length);
+        text->append(read.data(), length);
     }
-    if (failure.empty() && quendix::ReadLine(stream, line.data(), limit) != 0) {
+    if (failure.empty() && ReadOnce(reader, stream, read, limit) != 0) {
         failure = "a read after the end of input stored characters";
     }
     quendix::CloseInput(stream);
     return failure;
 }
 
-// ReadLine over a file in the encoding, with a small limit and with the
-// conversion's own.
-std::string CheckLines(Encoding encoding, const Bytes& bytes) {
+// ReadLine and ReadText over a file in the encoding, with a small limit and
+// with the conversion's own.
+std::string CheckReads(Encoding encoding, const Bytes& bytes) {
     const std::string content = EncodingPrefix(encoding) + std::string(bytes.begin(), bytes.end());
     const std::u16string expected = quendix_reference::DecodeFeed(content);
     const ScratchFile file;
     WriteBytes(file.Path(), content);
     const std::size_t smallLimit = 3 + (bytes.empty() ? 0 : bytes[0] % 14);
-    for (std::size_t limit : {smallLimit, quendix::kLineBufferCapacity}) {
-        std::u16string text;
-        std::string failure = ReadAllLines(file, content.size(), limit, encoding, &text);
-        if (failure.empty() && text != expected) {
-            failure = "lines read differ from the reference text";
-        }
-        if (!failure.empty()) {
-            return failure + " (limit " + std::to_string(limit) + ")";
+    for (Reader reader : {Reader::Lines, Reader::Text}) {
+        for (std::size_t limit : {smallLimit, quendix::kLineBufferCapacity}) {
+            std::u16string text;
+            std::string failure = ReadAll(reader, file, content.size(), limit, encoding, &text);
+            if (failure.empty() && text != expected) {
+                failure = "the text read differs from the reference text";
+            }
+            if (!failure.empty()) {
+                return failure + " (" + NameOf(reader) + ", limit " + std::to_string(limit) + ")";
+            }
         }
     }
     return "";
@@ -213,7 +240,7 @@ std::string CheckDecoder(Encoding encoding, const std::string& input) {
         failure = CheckAgainstReferenceDecoder(encoding, bytes, steps);
     }
     if (failure.empty()) {
-        failure = CheckLines(encoding, bytes);
+        failure = CheckReads(encoding, bytes);
     }
     return failure;
 }
