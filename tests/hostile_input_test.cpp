@@ -94,18 +94,27 @@ TEST(HostilePaths, EmptyPathsCannotBeOpened) {
 }
 
 TEST(HostilePaths, PathsThatAreNotUnicodeCannotBeOpened) {
+    // Each value sits next to a real feed named by the bytes a lax encoder
+    // would make of it, which must not be opened in its place.
+    const struct {
+        wchar_t value;
+        const char* laxBytes;
+    } bad[] = {{wchar_t(0xD800), "\xED\xA0\x80"},
+               {wchar_t(0xDFFF), "\xED\xBF\xBF"},
+               {wchar_t(0x110000), "\xF4\x90\x80\x80"}};
     ScratchDirectory scratch;
     WriteFile(scratch.Path("in.xml"), Feed(NumberedItem(1)));
     WriteFile(scratch.Path("out"), "precious");
-    for (wchar_t bad : {wchar_t(0xD800), wchar_t(0xDFFF), wchar_t(0x110000)}) {
-        const std::wstring badName = Wide(scratch.Path("x")) + bad;
-        EXPECT_EQ(ConvertPaths(badName, Wide(scratch.Path("out"))), 0) << int(bad);
+    for (const auto& b : bad) {
+        WriteFile(scratch.Path("x") + b.laxBytes, Feed(NumberedItem(2)));
+        const std::wstring badName = Wide(scratch.Path("x")) + b.value;
+        EXPECT_EQ(ConvertPaths(badName, Wide(scratch.Path("out"))), 0) << int(b.value);
         EXPECT_EQ(ReadFile(scratch.Path("out")), "precious");
-        EXPECT_EQ(ConvertPaths(Wide(scratch.Path("in.xml")), badName), 0) << int(bad);
+        EXPECT_EQ(ConvertPaths(Wide(scratch.Path("in.xml")), badName), 0) << int(b.value);
     }
     // Nothing was created under a mangled name either.
     const std::filesystem::directory_iterator entries(scratch.Path(""));
-    EXPECT_EQ(std::distance(begin(entries), end(entries)), 2);
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 2 + std::size(bad));
 }
 
 TEST(HostilePaths, OutputThatIsADirectoryGivesZero) {
