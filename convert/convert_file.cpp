@@ -18,18 +18,24 @@ namespace {
 
 constexpr std::size_t kFeedTextLimit = kFeedTextCapacity - 1;
 
-// One searcher per tag literal, so each can reuse what it has already seen
-// of this call's text.
+constexpr Literal kItemTags[] = {
+    MakeLiteral(u"<item>"),        MakeLiteral(u"<title>"),        MakeLiteral(u"</title>"),
+    MakeLiteral(u"<description>"), MakeLiteral(u"</description>"), MakeLiteral(u"<link>"),
+    MakeLiteral(u"</link>"),       MakeLiteral(u"<pubDate>"),      MakeLiteral(u"</pubDate>")};
+
+// One searcher per tag literal. All of them are answered from one list of
+// where the tags stand, made in a single pass over this call's text.
 struct ItemSearches {
-    LiteralSearch item{MakeLiteral(u"<item>")};
-    LiteralSearch title{MakeLiteral(u"<title>")};
-    LiteralSearch titleEnd{MakeLiteral(u"</title>")};
-    LiteralSearch description{MakeLiteral(u"<description>")};
-    LiteralSearch descriptionEnd{MakeLiteral(u"</description>")};
-    LiteralSearch link{MakeLiteral(u"<link>")};
-    LiteralSearch linkEnd{MakeLiteral(u"</link>")};
-    LiteralSearch date{MakeLiteral(u"<pubDate>")};
-    LiteralSearch dateEnd{MakeLiteral(u"</pubDate>")};
+    TagIndex tags{kItemTags, sizeof kItemTags / sizeof kItemTags[0], TagPlaces, kTagPlaceCapacity};
+    LiteralSearch item{tags, 0};
+    LiteralSearch title{tags, 1};
+    LiteralSearch titleEnd{tags, 2};
+    LiteralSearch description{tags, 3};
+    LiteralSearch descriptionEnd{tags, 4};
+    LiteralSearch link{tags, 5};
+    LiteralSearch linkEnd{tags, 6};
+    LiteralSearch date{tags, 7};
+    LiteralSearch dateEnd{tags, 8};
 };
 
 constexpr std::size_t kTitleTagLength = 7;        // "<title>"

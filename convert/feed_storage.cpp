@@ -21,6 +21,8 @@ FieldText DateField = {DateText, kDateCapacity, 0};
 FieldText LinkField = {LinkText, kLinkCapacity, 0};
 FieldText SummaryField = {SummaryText, kSummaryCapacity, 0};
 
+TagPlace TagPlaces[kTagPlaceCapacity];
+
 unsigned char InputBytes[kInputBufferBytes];
 char16_t OutputUnits[kOutputBufferUnits];
 

@@ -4,6 +4,7 @@
 #ifndef QUENDIX_CONVERT_FEED_STORAGE_H
 #define QUENDIX_CONVERT_FEED_STORAGE_H
 
+#include "convert/text_search.h"
 #include "platform/wide_stream.h"
 
 #include <cstddef>
@@ -41,6 +42,12 @@ extern FieldText TitleField;
 extern FieldText DateField;
 extern FieldText LinkField;
 extern FieldText SummaryField;
+
+// Where the item's tag literals stand in FeedText, listed in one pass (see
+// TagIndex). Eight per item fit about a thousand items; the text after
+// that is searched directly.
+constexpr std::size_t kTagPlaceCapacity = 8192;
+extern TagPlace TagPlaces[kTagPlaceCapacity];
 
 // Buffers of the two file streams.
 extern unsigned char InputBytes[kInputBufferBytes];

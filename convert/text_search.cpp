@@ -177,6 +177,134 @@ std::ptrdiff_t LiteralSearch::Search(const char16_t* text, std::size_t length, s
     return found_;
 }
 
+TagIndex::TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity)
+    : tags_(tags), count_(count < kMaxTags ? count : kMaxTags), places_(places),
+      capacity_(capacity) {
+    for (unsigned char& tag : byFirst_) {
+        tag = kNoTag;
+    }
+    for (unsigned char& tag : bySecond_) {
+        tag = kNoTag;
+    }
+    for (std::size_t tag = 0; tag < count_; ++tag) {
+        const Literal& literal = tags[tag];
+        const bool closing = literal.length >= 3 && literal.text[1] == u'/';
+        const char16_t key = closing ? literal.text[2] : literal.length >= 2 ? literal.text[1] : 0;
+        // The scan looks past a '<' only for a lower-case letter or '/'.
+        listed_[tag] = literal.length >= 2 && literal.text[0] == u'<' && key != 0 && key < 128 &&
+                       (closing || key >= u'a');
+        chain_[tag] = kNoTag;
+        if (listed_[tag]) {
+            unsigned char& head = closing ? bySecond_[key] : byFirst_[key];
+            chain_[tag] = head;
+            head = static_cast<unsigned char>(tag);
+        }
+        first_[tag] = last_[tag] = cursor_[tag] = kNoPlace;
+        cursorFrom_[tag] = 0;
+        beyond_[tag] = LiteralSearch(literal);
+    }
+}
+
+// The listed tag that starts at at, or count_ when none does.
+inline std::size_t TagIndex::TagAt(const char16_t* text, std::size_t length, std::size_t at) const {
+    const std::size_t left = length - at;
+    if (left < 3 || text[at + 1] >= 128) {
+        return count_;
+    }
+    unsigned char tag = byFirst_[text[at + 1]];
+    if (text[at + 1] == u'/') {
+        tag = text[at + 2] < 128 ? bySecond_[text[at + 2]] : kNoTag;
+    }
+    for (; tag != kNoTag; tag = chain_[tag]) {
+        const Literal& literal = tags_[tag];
+#if defined(QUENDIX_SEARCH_SSE2)
+        if (left >= literal.length && MatchesAt(text, length, at, literal)) {
+#else
+        if (left >= literal.length && MatchesAt(text, at, literal)) {
+#endif
+            return tag;
+        }
+    }
+    return count_;
+}
+
+// Lists the tag that starts at the '<' at at, if any. False when the
+// storage is full: the places from at on are left to direct searches.
+inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_t at) {
+    const std::size_t tag = TagAt(text, length, at);
+    if (tag == count_) {
+        return true;
+    }
+    if (used_ == capacity_) {
+        indexedEnd_ = at;
+        return false;
+    }
+    const std::uint32_t place = static_cast<std::uint32_t>(used_++);
+    places_[place] = TagPlace{static_cast<std::uint32_t>(at), kNoPlace};
+    if (last_[tag] == kNoPlace) {
+        first_[tag] = cursor_[tag] = place;
+    } else {
+        places_[last_[tag]].next = place;
+    }
+    last_[tag] = place;
+    return true;
+}
+
+void TagIndex::Build(const char16_t* text, std::size_t length) {
+    built_ = true;
+    // Positions must fit the places; a longer text is searched directly.
+    if (length >= kNoPlace) {
+        return;
+    }
+    std::size_t at = 0;
+#if defined(QUENDIX_SEARCH_SSE2)
+    // Sixteen characters per step. Where a step holds more than one '<',
+    // only those followed by a lower-case letter or '/' are looked at, so a
+    // text dense with '<' costs little more than one without.
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i afterLetters = _mm_set1_epi8('a' - 1);
+    const __m128i slash = _mm_set1_epi8('/');
+    for (; length - at >= kBlock + 1; at += kBlock) {
+        unsigned opens =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(LoadNarrowed(text + at), open)));
+        if (opens == 0) {
+            continue;
+        }
+        if ((opens & (opens - 1)) != 0) {
+            const __m128i next = LoadNarrowed(text + at + 1);
+            opens &= static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_or_si128(_mm_cmpgt_epi8(next, afterLetters), _mm_cmpeq_epi8(next, slash))));
+        }
+        for (; opens != 0; opens &= opens - 1) {
+            if (!Visit(text, length, at + LowestBit(opens))) {
+                return;
+            }
+        }
+    }
+#endif
+    for (; at < length; ++at) {
+        if (text[at] == u'<' && !Visit(text, length, at)) {
+            return;
+        }
+    }
+    indexedEnd_ = length;
+}
+
+std::ptrdiff_t TagIndex::FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
+                                    std::size_t from) {
+    if (!built_) {
+        Build(text, length);
+        return Find(tag, text, length, from);
+    }
+    if (tag >= count_) {
+        return kNotFound;
+    }
+    if (!listed_[tag] || from >= indexedEnd_) {
+        return beyond_[tag].Find(text, length, from);
+    }
+    return beyond_[tag].Find(text, length, indexedEnd_);
+}
+
 void MendCutEdges(char16_t* piece, std::size_t length) {
     if (length == 0) {
         return;

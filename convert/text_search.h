@@ -111,29 +111,114 @@ std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,
                            const Literal& literal);
 
+class TagIndex;
+
 // Remembers the last answer for one literal over one text. The conversion's
 // searches for a literal start at positions that never go back, so a search
 // that starts inside the stretch already known to be free of the literal
 // gets its answer without looking again. That keeps a whole conversion
-// linear even when every search runs to the end of the text.
+// linear even when every search runs to the end of the text. A search made
+// on a TagIndex asks the index instead.
 class LiteralSearch {
   public:
+    LiteralSearch() = default;
     explicit LiteralSearch(const Literal& literal) : literal_(literal) {}
-    std::ptrdiff_t Find(const char16_t* text, std::size_t length, std::size_t from) {
-        const bool insideKnownStretch =
-            known_ && from >= searchedFrom_ &&
-            (found_ == kNotFound || from <= static_cast<std::size_t>(found_));
-        return insideKnownStretch ? found_ : Search(text, length, from);
-    }
+    LiteralSearch(TagIndex& index, std::size_t tag) : index_(&index), tag_(tag) {}
+    std::ptrdiff_t Find(const char16_t* text, std::size_t length, std::size_t from);
 
   private:
     std::ptrdiff_t Search(const char16_t* text, std::size_t length, std::size_t from);
 
-    Literal literal_;
+    Literal literal_{};
+    TagIndex* index_ = nullptr;
+    std::size_t tag_ = 0;
     bool known_ = false;
     std::size_t searchedFrom_ = 0;
     std::ptrdiff_t found_ = kNotFound;
 };
+
+// Where one tag literal starts, in a TagIndex.
+struct TagPlace {
+    std::uint32_t position;
+    std::uint32_t next; // the tag's next place, or TagIndex::kNoPlace
+};
+
+// Finds every occurrence of a few tag literals in one text in a single
+// pass, the first time it is asked, then answers each search from that
+// list: the nine searches per item would otherwise cross much of the same
+// text again and again. A tag must start with '<' and an ASCII character
+// (after "</", another); one that does not is searched for directly, as is
+// the rest of the text once the storage for places is full. Every answer
+// is the one FindLiteral gives.
+class TagIndex {
+  public:
+    static constexpr std::size_t kMaxTags = 16;
+    static constexpr std::uint32_t kNoPlace = 0xFFFFFFFF;
+
+    // tags and places must outlive the index; at most kMaxTags tags.
+    TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity);
+
+    // The first occurrence of tags[tag] at or after from in text[0, length),
+    // kNotFound when none. Every call must pass the same text and length.
+    std::ptrdiff_t Find(std::size_t tag, const char16_t* text, std::size_t length,
+                        std::size_t from) {
+        if (built_ && tag < count_ && listed_[tag] && from < indexedEnd_) {
+            // Searches for a tag mostly start further on each time: walk on
+            // from the last answer, or from the first place when one starts
+            // earlier.
+            std::uint32_t place = from < cursorFrom_[tag] ? first_[tag] : cursor_[tag];
+            while (place != kNoPlace && places_[place].position < from) {
+                place = places_[place].next;
+            }
+            cursor_[tag] = place;
+            cursorFrom_[tag] = from;
+            if (place != kNoPlace) {
+                return static_cast<std::ptrdiff_t>(places_[place].position);
+            }
+        }
+        return FindBeyond(tag, text, length, from);
+    }
+
+  private:
+    static constexpr unsigned char kNoTag = 0xFF;
+
+    // Builds the list on first use; answers what the list cannot.
+    std::ptrdiff_t FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
+                              std::size_t from);
+    void Build(const char16_t* text, std::size_t length);
+    bool Visit(const char16_t* text, std::size_t length, std::size_t at);
+    std::size_t TagAt(const char16_t* text, std::size_t length, std::size_t at) const;
+
+    const Literal* tags_;
+    std::size_t count_;
+    TagPlace* places_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+    bool built_ = false;
+    std::size_t indexedEnd_ = 0; // every place before it is listed
+    // Tags by the character after '<', and after "</"; chained when several
+    // share one.
+    unsigned char byFirst_[128];
+    unsigned char bySecond_[128];
+    unsigned char chain_[kMaxTags];
+    bool listed_[kMaxTags];
+    std::uint32_t first_[kMaxTags];
+    std::uint32_t last_[kMaxTags];
+    std::uint32_t cursor_[kMaxTags];
+    std::size_t cursorFrom_[kMaxTags];
+    LiteralSearch beyond_[kMaxTags]; // past the listed places
+};
+
+inline std::ptrdiff_t LiteralSearch::Find(const char16_t* text, std::size_t length,
+                                          std::size_t from) {
+    if (index_ != nullptr) {
+        return index_->Find(tag_, text, length, from);
+    }
+    const bool insideKnownStretch =
+        known_ && from >= searchedFrom_ &&
+        (found_ == kNotFound || from <= static_cast<std::size_t>(found_));
+    return insideKnownStretch ? found_ : Search(text, length, from);
+}
 
 inline bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
