@@ -9,8 +9,9 @@ Every feed is made from a fixed seed, so two runs write the same bytes.
                        text; UTF-8
   small.xml            five items of the same kind, where the fixed cost of
                        a call shows
-  worst-open-dates.xml every date element is closed only once, at the very
-                       end of the text, so each date search runs to the end
+  worst-open-dates.xml the typical feed's items with every date element left
+                       open: one "</pubDate>" at the very end of the text
+                       closes them all, so each date search runs to the end
   worst-near-misses.xml descriptions dense with near-misses of "&lt",
                        "alt=" and "style=" (and of the closing tags)
   worst-angles.xml     nothing but "<"
@@ -156,13 +157,12 @@ def pad_to_capacity(text, tail):
 
 
 def open_dates_feed(rng):
+    """The typical feed's items with every date left open: one "</pubDate>",
+    at the very end, closes them all, so each date search runs to the end."""
     tail = "</pubDate>\n" + CHANNEL_TAIL
 
     def item(rng, index):
-        return (
-            "<item><title>Story %d</title><description>%s</description>"
-            "<link>https://news.example.org/%d</link><pubDate>%s</item>\n"
-            % (index, sentence(rng, 3, 5), index, date(rng, index)))
+        return typical_item(rng, index).replace("</pubDate>", "")
 
     text = items_feed(rng, item, CAPACITY - characters(tail) + characters(CHANNEL_TAIL))
     text = text[: -len(CHANNEL_TAIL)]
