@@ -49,10 +49,10 @@ bool KeepRecord(const FieldText& title, const FieldText& summary) {
 
 bool WriteRecord(WideOutputStream& output, const FieldText& title, const FieldText& date,
                  const FieldText& summary, const FieldText& link) {
-    return WriteUnits(output, title.text, title.length) &&
-           WriteUnits(output, date.text, date.length) &&
-           WriteUnits(output, summary.text, summary.length) &&
-           WriteUnits(output, link.text, link.length);
+    return QueueUnits(output, title.text, title.length) &&
+           QueueUnits(output, date.text, date.length) &&
+           QueueUnits(output, summary.text, summary.length) &&
+           QueueUnits(output, link.text, link.length);
 }
 
 } // namespace quendix

@@ -65,6 +65,29 @@ std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t
     const __m128i carriageReturn = _mm_set1_epi8('\r');
     const __m128i lineFeed = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
+    if (kReading == Reading::Text) {
+        // Across lines, two steps at a time: only CR and the high bytes stop.
+        for (; limit - count >= 32; count += 32) {
+            const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count));
+            const __m128i second =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count + 16));
+            char16_t* target = out + count;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_unpacklo_epi8(first, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 8),
+                             _mm_unpackhi_epi8(first, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 16),
+                             _mm_unpacklo_epi8(second, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 24),
+                             _mm_unpackhi_epi8(second, zero));
+            const __m128i firstEnds = _mm_or_si128(first, _mm_cmpeq_epi8(first, carriageReturn));
+            const __m128i secondEnds = _mm_or_si128(second, _mm_cmpeq_epi8(second, carriageReturn));
+            if (_mm_movemask_epi8(_mm_or_si128(firstEnds, secondEnds)) != 0) {
+                const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(firstEnds)) |
+                                       static_cast<unsigned>(_mm_movemask_epi8(secondEnds)) << 16;
+                return count + static_cast<std::size_t>(__builtin_ctz(stops));
+            }
+        }
+    }
     for (; limit - count >= 16; count += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + count), _mm_unpacklo_epi8(block, zero));

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 namespace quendix {
 
@@ -66,6 +67,19 @@ bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer)
 
 // Queues text for the file as UTF-16LE. False once a write has failed.
 bool WriteUnits(WideOutputStream& stream, const char16_t* text, std::size_t length);
+
+// WriteUnits for a piece that fits in the buffer as it is, the usual case:
+// a record's fields are short. Everything else goes to WriteUnits.
+inline bool QueueUnits(WideOutputStream& stream, const char16_t* text, std::size_t length) {
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_BIG_ENDIAN__
+    if (length < kOutputBufferUnits - stream.pending && !stream.failed) {
+        std::memcpy(stream.units + stream.pending, text, length * sizeof(char16_t));
+        stream.pending += length;
+        return true;
+    }
+#endif
+    return WriteUnits(stream, text, length);
+}
 
 // Hands every queued unit to the file. False when the file refused any.
 bool FlushOutput(WideOutputStream& stream);
