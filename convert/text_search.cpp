@@ -88,7 +88,9 @@ __attribute__((noinline)) std::ptrdiff_t FirstMatch(const char16_t* text, std::s
                                                     const Literal& literal) {
     for (; candidates != 0; candidates &= candidates - 1) {
         const std::size_t candidate = base + LowestBit(candidates);
-        if (MatchesAt(text, length, candidate, literal)) {
+        // The partner first: a near-miss of a rare anchor fails there.
+        if (text[candidate + literal.partner] == literal.text[literal.partner] &&
+            MatchesAt(text, length, candidate, literal)) {
             return static_cast<std::ptrdiff_t>(candidate);
         }
     }
@@ -162,9 +164,8 @@ std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t
 #if defined(QUENDIX_SEARCH_SSE2)
     if (lastStart >= kBlock - 1 && NarrowsExactly(literal.text[literal.anchor]) &&
         NarrowsExactly(literal.text[literal.partner])) {
-        return literal.partner == literal.anchor
-                   ? FindLiteralSse2<false>(text, length, from, lastStart, literal)
-                   : FindLiteralSse2<true>(text, length, from, lastStart, literal);
+        return literal.pairedScan ? FindLiteralSse2<true>(text, length, from, lastStart, literal)
+                                  : FindLiteralSse2<false>(text, length, from, lastStart, literal);
     }
 #endif
     return FindLiteralScalar(text, from, lastStart, literal);

@@ -15,16 +15,17 @@ constexpr std::ptrdiff_t kNotFound = -1;
 constexpr std::size_t kLiteralHeadLength = 16;
 
 // A literal and how to look for it. A search first tests the anchor, its
-// least common character in feed text; unless that character is rare, it
-// also tests the partner, the literal's first character (or, when that is
-// the anchor, the next least common). Only a place where these match is
-// compared whole, so text dense with near-misses of the literal costs about
-// as little to search as any other text.
+// least common character in feed text, and then the partner, its first
+// character (or, when that is the anchor, the next least common): both in
+// one vector step unless the anchor is rare enough to be looked for alone.
+// Only a place where both match is compared whole, so text dense with
+// near-misses of the literal costs about as little to search as any other.
 struct Literal {
     const char16_t* text;
     std::size_t length;
     std::size_t anchor;
-    std::size_t partner;               // the anchor itself when it is tested alone
+    std::size_t partner;               // the anchor itself for one character
+    bool pairedScan;                   // the partner is tested with the anchor
     char16_t head[kLiteralHeadLength]; // the first characters, zero after the end
     std::uint32_t headMask;            // two bits for each character of head compared
 };
@@ -81,9 +82,6 @@ constexpr std::size_t RarestPosition(const char16_t* text, std::size_t length, s
 // rejects a closing tag that holds the same name as an opening one.
 constexpr std::size_t PartnerPosition(const char16_t* text, std::size_t length,
                                       std::size_t anchor) {
-    if (Commonness(text[anchor]) <= kRareEnough) {
-        return anchor;
-    }
     return anchor != 0 ? 0 : RarestPosition(text, length, anchor);
 }
 
@@ -92,8 +90,10 @@ constexpr std::size_t PartnerPosition(const char16_t* text, std::size_t length,
 template <std::size_t N> constexpr Literal MakeLiteral(const char16_t (&text)[N]) {
     static_assert(N >= 2, "a literal holds at least one character");
     const std::size_t anchor = literal_detail::RarestPosition(text, N - 1, N);
-    Literal literal{text, N - 1, anchor, literal_detail::PartnerPosition(text, N - 1, anchor),
-                    {},   0};
+    const std::size_t partner = literal_detail::PartnerPosition(text, N - 1, anchor);
+    const bool paired =
+        partner != anchor && literal_detail::Commonness(text[anchor]) > literal_detail::kRareEnough;
+    Literal literal{text, N - 1, anchor, partner, paired, {}, 0};
     for (std::size_t i = 0; i < N - 1 && i < kLiteralHeadLength; ++i) {
         literal.head[i] = text[i];
         literal.headMask |= std::uint32_t{3} << (2 * i);

@@ -152,7 +152,8 @@ TEST(TextSearch, TagLiteralsTestTheirNameAndTheirBracket) {
     // A rare anchor is tested alone.
     const Literal escaped = MakeLiteral(u"&lt");
     EXPECT_EQ(escaped.anchor, 0u);
-    EXPECT_EQ(escaped.partner, escaped.anchor);
+    EXPECT_FALSE(escaped.pairedScan);
+    EXPECT_TRUE(item.pairedScan);
 }
 
 namespace {
