@@ -306,16 +306,4 @@ std::ptrdiff_t TagIndex::FindBeyond(std::size_t tag, const char16_t* text, std::
     return beyond_[tag].Find(text, length, indexedEnd_);
 }
 
-void MendCutEdges(char16_t* piece, std::size_t length) {
-    if (length == 0) {
-        return;
-    }
-    if (IsHighSurrogate(piece[length - 1])) {
-        piece[length - 1] = u' ';
-    }
-    if (IsLowSurrogate(piece[0])) {
-        piece[0] = u' ';
-    }
-}
-
 } // namespace quendix

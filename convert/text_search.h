@@ -230,7 +230,17 @@ inline bool IsLowSurrogate(char16_t c) {
 // Makes a piece cut out of whole text hold whole characters only: a first
 // half of a pair left at its end, or a second half left at its start,
 // becomes a space.
-void MendCutEdges(char16_t* piece, std::size_t length);
+inline void MendCutEdges(char16_t* piece, std::size_t length) {
+    if (length == 0) {
+        return;
+    }
+    if (IsHighSurrogate(piece[length - 1])) {
+        piece[length - 1] = u' ';
+    }
+    if (IsLowSurrogate(piece[0])) {
+        piece[0] = u' ';
+    }
+}
 
 } // namespace quendix
 
