@@ -146,10 +146,12 @@ struct TagPlace {
 // Finds every occurrence of a few tag literals in one text in a single
 // pass, the first time it is asked, then answers each search from that
 // list: the nine searches per item would otherwise cross much of the same
-// text again and again. A tag must start with '<' and an ASCII character
-// (after "</", another); one that does not is searched for directly, as is
-// the rest of the text once the storage for places is full. Every answer
-// is the one FindLiteral gives.
+// text again and again. A tag listed must start with '<' and a lower-case
+// letter, or with "</" and an ASCII character; any other is searched for
+// directly, as is the rest of the text once the storage for places is
+// full. Every answer is the one FindLiteral gives. The conversion's
+// searches for each tag start further on each time; one that starts
+// earlier walks the tag's list from its beginning.
 class TagIndex {
   public:
     static constexpr std::size_t kMaxTags = 16;
