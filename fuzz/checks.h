@@ -20,8 +20,9 @@ namespace quendix_fuzz {
 std::string CheckConversion(const std::string& bytes);
 
 // The same, with the bytes placed across the end of a full feed text: the
-// first byte chooses the encoding, the second how many characters of the
-// rest come before the cut; spaces fill the text up to them.
+// first byte chooses the encoding and what fills the text up to the rest
+// (spaces, tags or whole items), the second how many characters of the
+// rest come before the cut.
 std::string CheckConversionAtCapacity(const std::string& bytes);
 std::string AtCapacity(const std::string& bytes);
 

@@ -80,27 +80,57 @@ std::string CheckConversion(const std::string& bytes) {
 
 namespace {
 
-// What makes the library choose an encoding, how many characters of feed
-// text that adds, and a space in that encoding.
+// What makes the library choose an encoding, and how many characters of
+// feed text that adds.
 struct Framing {
     std::string prefix;
     std::size_t prefixCharacters;
-    std::string space;
 };
 
-Framing FramingFor(unsigned char choice) {
-    switch (choice % 4) {
-    case 1:
-        return {"\xFF\xFE", 0, std::string(" \0", 2)};
-    case 2:
-        return {"\xFE\xFF", 0, std::string("\0 ", 2)};
-    case 3: {
+enum class Width { Utf8, Utf16LE, Utf16BE, Latin1 };
+
+Framing FramingFor(Width width) {
+    switch (width) {
+    case Width::Utf16LE:
+        return {"\xFF\xFE", 0};
+    case Width::Utf16BE:
+        return {"\xFE\xFF", 0};
+    case Width::Latin1: {
         const std::string declaration = "<?xml version=\"1.0\" encoding=\"latin1\"?>";
-        return {declaration, declaration.size(), " "};
+        return {declaration, declaration.size()};
     }
-    default:
-        return {"", 0, " "};
+    case Width::Utf8:
+        break;
     }
+    return {"", 0};
+}
+
+// ASCII text as bytes in the encoding.
+std::string InEncoding(const std::string& ascii, Width width) {
+    std::string out;
+    for (char c : ascii) {
+        out += width == Width::Utf16LE   ? std::string{c, '\0'}
+               : width == Width::Utf16BE ? std::string{'\0', c}
+                                         : std::string(1, c);
+    }
+    return out;
+}
+
+// What fills the feed text up to the input: spaces, or tags that make the
+// index of tag places overflow, or whole items.
+const char* const kPaddings[] = {
+    " ", "<item>", "</title>",
+    "<item><title>T</title><description>S</description><link>L</link><pubDate>D</pubDate>"
+    "</item>\n"};
+
+std::string Padding(std::size_t characters, unsigned char choice, Width width) {
+    const std::string unit = kPaddings[(choice / 4) % 4];
+    std::string ascii;
+    while (ascii.size() < characters) {
+        ascii += unit;
+    }
+    ascii.resize(characters);
+    return InEncoding(ascii, width);
 }
 
 } // namespace
@@ -109,13 +139,12 @@ std::string AtCapacity(const std::string& bytes) {
     if (bytes.size() < 2) {
         return bytes;
     }
-    const Framing framing = FramingFor(static_cast<unsigned char>(bytes[0]));
+    const unsigned char choice = static_cast<unsigned char>(bytes[0]);
+    const Width width = static_cast<Width>(choice % 4);
+    const Framing framing = FramingFor(width);
     const std::size_t before = static_cast<unsigned char>(bytes[1]);
-    std::string padded = framing.prefix;
-    for (std::size_t i = framing.prefixCharacters + before; i < kFeedLimit; ++i) {
-        padded += framing.space;
-    }
-    return padded + bytes.substr(2);
+    return framing.prefix + Padding(kFeedLimit - framing.prefixCharacters - before, choice, width) +
+           bytes.substr(2);
 }
 
 std::string CheckConversionAtCapacity(const std::string& bytes) {

@@ -1,5 +1,6 @@
 // The library against the plain reference converter: many generated feeds,
 // and the feeds built to make every search run to the end of the text.
+#include "convert/feed_storage.h"
 #include "fuzz/checks.h"
 #include "tests/reference_converter.h"
 #include "tests/test_support.h"
@@ -213,6 +214,20 @@ std::string Utf8File(const std::u16string& text) {
     return Utf8(text);
 }
 
+// Occurrences of the item loop's nine tag literals in text.
+std::size_t TagsIn(const std::u16string& text) {
+    std::size_t count = 0;
+    for (const std::u16string tag :
+         {u"<item>", u"<title>", u"</title>", u"<description>", u"</description>", u"<link>",
+          u"</link>", u"<pubDate>", u"</pubDate>"}) {
+        for (std::size_t at = text.find(tag); at != std::u16string::npos;
+             at = text.find(tag, at + 1)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 } // namespace
 
 TEST(Reference, GeneratedFeedsConvertAsTheReferenceDoes) {
@@ -227,6 +242,29 @@ TEST(Reference, GeneratedFeedsConvertAsTheReferenceDoes) {
     // The generator must produce usable items often, or the comparison
     // says little.
     EXPECT_GT(withRecords, kFeeds / 4);
+}
+
+TEST(Reference, FullFeedsOfGeneratedItemsConvertAsTheReferenceDoes) {
+    // Feeds past the feed text's end, with far more tags than the index of
+    // tag places holds, so that searches go on beyond what it lists.
+    FeedGenerator generator(7);
+    for (int i = 0; i < 4; ++i) {
+        std::u16string text;
+        for (int k = 0; text.size() < kFeedLimit + 1000; ++k) {
+            text += generator.Text();
+            // Runs of short, whole items: nine tags in every 90 characters.
+            for (int n = 20 + k % 20; n > 0; --n) {
+                const std::u16string number = U16(std::to_string(k * 100 + n));
+                text += u"<item><title>T" + number +
+                        u"</title><description>S</description><link>L" + number +
+                        u"</link><pubDate>D</pubDate></item>";
+            }
+        }
+        ASSERT_GT(TagsIn(text.substr(0, kFeedLimit)), quendix::kTagPlaceCapacity);
+        const std::string bytes = generator.Encoded(text);
+        ASSERT_EQ(quendix_fuzz::CheckConversion(bytes), "") << "feed " << i;
+        EXPECT_GT(quendix_reference::ConvertBytes(bytes).count, 0) << "feed " << i;
+    }
 }
 
 TEST(WorstCase, DatesClosedOnlyAtTheEnd) {
