@@ -23,87 +23,102 @@ constexpr Literal kItemTags[] = {
     MakeLiteral(u"<description>"), MakeLiteral(u"</description>"), MakeLiteral(u"<link>"),
     MakeLiteral(u"</link>"),       MakeLiteral(u"<pubDate>"),      MakeLiteral(u"</pubDate>")};
 
-// One searcher per tag literal. All of them are answered from one list of
-// where the tags stand, made in a single pass over this call's text.
-struct ItemSearches {
-    TagIndex tags{kItemTags, sizeof kItemTags / sizeof kItemTags[0], TagPlaces, kTagPlaceCapacity};
-    LiteralSearch item{tags, 0};
-    LiteralSearch title{tags, 1};
-    LiteralSearch titleEnd{tags, 2};
-    LiteralSearch description{tags, 3};
-    LiteralSearch descriptionEnd{tags, 4};
-    LiteralSearch link{tags, 5};
-    LiteralSearch linkEnd{tags, 6};
-    LiteralSearch date{tags, 7};
-    LiteralSearch dateEnd{tags, 8};
+// The item's tags, in the order of kItemTags.
+enum ItemTag : std::size_t {
+    kItem,
+    kTitle,
+    kTitleEnd,
+    kDescription,
+    kDescriptionEnd,
+    kLink,
+    kLinkEnd,
+    kDate,
+    kDateEnd
 };
 
-constexpr std::size_t kTitleTagLength = 7;        // "<title>"
-constexpr std::size_t kDescriptionTagLength = 13; // "<description>"
-constexpr std::size_t kLinkTagLength = 6;         // "<link>"
-constexpr std::size_t kDateTagLength = 9;         // "<pubDate>"
+// Every tag search is answered from one list of where the tags stand, made
+// in a single pass over this call's text.
+struct ItemSearches {
+    TagIndex tags{kItemTags, sizeof kItemTags / sizeof kItemTags[0], TagPlaces, kTagPlaceCapacity};
+};
+
 // The title search starts inside the "<item>" literal just found.
 constexpr std::size_t kTitleSearchOffset = 2;
 
-std::ptrdiff_t Find(LiteralSearch& search, std::size_t from) {
-    return search.Find(FeedText, FeedLength, from);
+std::ptrdiff_t Find(ItemSearches& searches, ItemTag tag, std::size_t from) {
+    return searches.tags.Find(tag, FeedText, FeedLength, from);
 }
 
-void ClearItemFields() {
-    for (FieldText* field : {&RawDescription, &TitleField, &DateField, &LinkField, &SummaryField}) {
-        field->length = 0;
-        field->text[0] = 0;
-    }
-}
-
-// Finds an opening literal from from; returns where its content starts, or
-// kNotFound.
-std::ptrdiff_t FindContentStart(LiteralSearch& open, std::size_t tagLength, std::size_t from) {
-    const std::ptrdiff_t tag = Find(open, from);
-    return tag == kNotFound ? kNotFound : tag + static_cast<std::ptrdiff_t>(tagLength);
+// Finds an opening literal from from; returns where its content starts,
+// just past the literal, or kNotFound.
+std::ptrdiff_t FindContentStart(ItemSearches& searches, ItemTag open, std::size_t from) {
+    const std::ptrdiff_t tag = Find(searches, open, from);
+    return tag == kNotFound ? kNotFound : tag + static_cast<std::ptrdiff_t>(kItemTags[open].length);
 }
 
 // Finds the closing literal from the content start itself, so an empty
-// element gives an empty field, and stores the content. False when the
-// closing literal is missing.
-bool TakeContent(LiteralSearch& close, std::ptrdiff_t contentStart, FieldText& field) {
-    const std::ptrdiff_t closing = Find(close, static_cast<std::size_t>(contentStart));
+// element gives an empty field, and points field at the content. False when
+// the closing literal is missing.
+bool TakeContent(ItemSearches& searches, ItemTag close, std::ptrdiff_t contentStart,
+                 TextView& field) {
+    const std::ptrdiff_t closing = Find(searches, close, static_cast<std::size_t>(contentStart));
     if (closing == kNotFound) {
         return false;
     }
-    StorePiece(field, FeedText + contentStart, static_cast<std::size_t>(closing - contentStart));
+    field = TextView{FeedText + contentStart, static_cast<std::size_t>(closing - contentStart)};
     return true;
 }
+
+// An item's fields where they stand in FeedText: nothing is copied until
+// the record is written.
+struct ItemContent {
+    TextView title;
+    TextView description;
+    TextView link;
+    TextView date;
+};
 
 // Takes the title, description, link and date of the item whose "<item>"
 // starts at itemAt, each searched from just past the previous one's content
 // start. Sets ScanPosition to the date's content start as soon as
 // "<pubDate>" is found. False when an element is missing, which ends the
 // item loop.
-bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t& ScanPosition) {
-    const std::ptrdiff_t title =
-        FindContentStart(searches.title, kTitleTagLength, itemAt + kTitleSearchOffset);
-    if (title == kNotFound || !TakeContent(searches.titleEnd, title, TitleField)) {
+bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t& ScanPosition,
+                       ItemContent& item) {
+    const std::ptrdiff_t title = FindContentStart(searches, kTitle, itemAt + kTitleSearchOffset);
+    if (title == kNotFound || !TakeContent(searches, kTitleEnd, title, item.title)) {
         return false;
     }
-    const std::ptrdiff_t description = FindContentStart(searches.description, kDescriptionTagLength,
-                                                        static_cast<std::size_t>(title) + 1);
+    const std::ptrdiff_t description =
+        FindContentStart(searches, kDescription, static_cast<std::size_t>(title) + 1);
     if (description == kNotFound ||
-        !TakeContent(searches.descriptionEnd, description, RawDescription)) {
+        !TakeContent(searches, kDescriptionEnd, description, item.description)) {
         return false;
     }
     const std::ptrdiff_t link =
-        FindContentStart(searches.link, kLinkTagLength, static_cast<std::size_t>(description) + 1);
-    if (link == kNotFound || !TakeContent(searches.linkEnd, link, LinkField)) {
+        FindContentStart(searches, kLink, static_cast<std::size_t>(description) + 1);
+    if (link == kNotFound || !TakeContent(searches, kLinkEnd, link, item.link)) {
         return false;
     }
     const std::ptrdiff_t date =
-        FindContentStart(searches.date, kDateTagLength, static_cast<std::size_t>(link) + 1);
+        FindContentStart(searches, kDate, static_cast<std::size_t>(link) + 1);
     if (date == kNotFound) {
         return false;
     }
     ScanPosition = static_cast<std::int32_t>(date);
-    return TakeContent(searches.dateEnd, date, DateField);
+    return TakeContent(searches, kDateEnd, date, item.date);
+}
+
+// The summary of the description as RawDescription would hold it: cut at
+// its storage. The summary rules look only for literals without surrogates
+// or spaces, and the record mends the edges of every piece it takes, so the
+// piece is the same whether or not the description's own edges were mended.
+TextView SummaryOf(TextView description) {
+    constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
+    if (description.length > kDescriptionLimit) {
+        description.length = kDescriptionLimit;
+    }
+    return SummaryPiece(description);
 }
 
 int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
@@ -158,24 +173,21 @@ int ConvertFeedText(WideOutputStream& output) {
         // the previous item's date.
         const std::size_t from = firstPass ? 0 : static_cast<std::size_t>(ScanPosition) + 1;
         firstPass = false;
-        const std::ptrdiff_t itemAt = Find(searches.item, from);
+        const std::ptrdiff_t itemAt = Find(searches, kItem, from);
         if (itemAt == kNotFound) {
             break;
         }
-        ClearItemFields();
-        if (!ExtractItemFields(searches, static_cast<std::size_t>(itemAt), ScanPosition)) {
+        ItemContent item{};
+        if (!ExtractItemFields(searches, static_cast<std::size_t>(itemAt), ScanPosition, item)) {
             break;
         }
-        SummariseDescription(RawDescription, SummaryField);
-        FitField(TitleField, kTitleWidth);
-        FitField(DateField, kDateWidth);
-        FitField(SummaryField, kSummaryWidth);
-        FitField(LinkField, kLinkWidth);
-        if (!KeepRecord(TitleField, SummaryField)) {
-            continue;
-        }
-        if (!WriteRecord(output, TitleField, DateField, SummaryField, LinkField)) {
+        const RecordFate fate = WriteRecord(
+            output, ItemFields{item.title, item.date, SummaryOf(item.description), item.link});
+        if (fate == RecordFate::Refused) {
             break; // the file refused the record: nothing after it can land
+        }
+        if (fate == RecordFate::Dropped) {
+            continue;
         }
         ++RecordCount;
     }

@@ -44,8 +44,9 @@ extern FieldText LinkField;
 extern FieldText SummaryField;
 
 // Where the item's tag literals stand in FeedText, listed in one pass (see
-// TagIndex). Eight per item fit about a thousand items; the text after
-// that is searched directly.
+// TagIndex): each of the nine tags gets a ninth, about 900 places, nearly
+// four times the items of a typical full feed. The text after the first
+// tag to run out of places is searched directly.
 constexpr std::size_t kTagPlaceCapacity = 8192;
 extern TagPlace TagPlaces[kTagPlaceCapacity];
 

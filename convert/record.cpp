@@ -1,7 +1,5 @@
 #include "convert/record.h"
 
-#include "convert/text_search.h"
-
 #include <cstring>
 
 namespace quendix {
@@ -21,38 +19,40 @@ constexpr SpaceRun MakeSpaceRun() {
     return spaces;
 }
 constexpr SpaceRun kSpaces = MakeSpaceRun();
+static_assert(kSpaceRun >= kTitleWidth && kSpaceRun >= kDateWidth && kSpaceRun >= kLinkWidth,
+              "one run of spaces pads any field");
 } // namespace
 
-void FitField(FieldText& field, std::size_t width) {
-    if (field.length >= width) {
-        field.length = width;
-        MendCutEdges(field.text, width);
-    } else {
-        // Whole runs of spaces copied at once: fitting is a large part of a
-        // conversion's work, most of a summary being padding.
-        for (std::size_t filled = field.length; filled < width;) {
-            const std::size_t run = width - filled < kSpaceRun ? width - filled : kSpaceRun;
-            std::memcpy(field.text + filled, kSpaces.text, run * sizeof(char16_t));
-            filled += run;
-        }
-        field.length = width;
-    }
-    field.text[width] = 0;
+void FitField(char16_t* out, TextView piece, std::size_t width) {
+    const std::size_t kept = piece.length < width ? piece.length : width;
+    std::memcpy(out, piece.text, kept * sizeof(char16_t));
+    MendCutEdges(out, kept);
+    std::memcpy(out + kept, kSpaces.text, (width - kept) * sizeof(char16_t));
 }
 
-bool KeepRecord(const FieldText& title, const FieldText& summary) {
-    if (FindLiteral(title.text, title.length, 0, kCharacterData) != kNotFound) {
-        return false;
-    }
-    return summary.length > 0 && summary.text[0] != u' ';
+bool KeepRecord(const char16_t* fittedTitle, const char16_t* fittedSummary) {
+    return fittedSummary[0] != u' ' &&
+           FindLiteral(fittedTitle, kTitleWidth, 0, kCharacterData) == kNotFound;
 }
 
-bool WriteRecord(WideOutputStream& output, const FieldText& title, const FieldText& date,
-                 const FieldText& summary, const FieldText& link) {
-    return QueueUnits(output, title.text, title.length) &&
-           QueueUnits(output, date.text, date.length) &&
-           QueueUnits(output, summary.text, summary.length) &&
-           QueueUnits(output, link.text, link.length);
+RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields) {
+    char16_t* record = ReserveUnits(output, kRecordWidth);
+    if (record == nullptr) {
+        return RecordFate::Refused;
+    }
+    char16_t* const title = record;
+    char16_t* const date = title + kTitleWidth;
+    char16_t* const summary = date + kDateWidth;
+    char16_t* const link = summary + kSummaryWidth;
+    FitField(title, fields.title, kTitleWidth);
+    FitField(date, fields.date, kDateWidth);
+    FitField(summary, fields.summary, kSummaryWidth);
+    FitField(link, fields.link, kLinkWidth);
+    if (!KeepRecord(title, summary)) {
+        return RecordFate::Dropped;
+    }
+    CommitUnits(output, kRecordWidth);
+    return RecordFate::Written;
 }
 
 } // namespace quendix

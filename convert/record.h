@@ -3,21 +3,34 @@
 #define QUENDIX_CONVERT_RECORD_H
 
 #include "convert/feed_storage.h"
+#include "convert/text_search.h"
 #include "platform/wide_stream.h"
 
 namespace quendix {
 
-// Cuts field to its first width characters, or fills it with spaces up to
-// width. A cut never leaves half a character at the end.
-void FitField(FieldText& field, std::size_t width);
+// An item's fields as they stand in the feed text, before fitting; the
+// summary as SummariseDescription picks it.
+struct ItemFields {
+    TextView title;
+    TextView date;
+    TextView summary;
+    TextView link;
+};
+
+// Puts piece into out cut to its first width characters, or filled with
+// spaces up to width. A cut never leaves half a character at either end.
+void FitField(char16_t* out, TextView piece, std::size_t width);
 
 // The record filter, on fitted fields: a title holding "CDATA", or a summary
 // that starts with a space (an empty one among them), bars the item.
-bool KeepRecord(const FieldText& title, const FieldText& summary);
+bool KeepRecord(const char16_t* fittedTitle, const char16_t* fittedSummary);
 
-// Writes the fitted fields in record order: title, date, summary, link.
-bool WriteRecord(WideOutputStream& output, const FieldText& title, const FieldText& date,
-                 const FieldText& summary, const FieldText& link);
+enum class RecordFate { Written, Dropped, Refused };
+
+// Fits the fields straight into the output queue, in record order (title,
+// date, summary, link), and keeps the record there unless the filter bars
+// it. Refused once the file has refused a write.
+RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields);
 
 } // namespace quendix
 

@@ -20,37 +20,36 @@ constexpr std::size_t kAltTextOffset = 5;
 constexpr std::ptrdiff_t kQuoteAndSpace = 2;
 constexpr std::size_t kPlainTextLength = 400;
 
-void StoreRange(FieldText& summary, const char16_t* text, std::size_t from, std::size_t to) {
-    StorePiece(summary, text + from, to - from);
+TextView Range(const char16_t* text, std::size_t from, std::size_t to) {
+    return TextView{text + from, to - from};
 }
 
 // An empty alternative text: take what follows the link, up to the end of
 // the paragraph.
-void SummariseTextAfterLink(const char16_t* text, std::size_t length, FieldText& summary) {
+TextView TextAfterLink(const char16_t* text, std::size_t length) {
     const std::ptrdiff_t linkEnd = FindLiteral(text, length, 0, kLinkEnd);
     if (linkEnd == kNotFound) {
-        return;
+        return TextView{text, 0};
     }
     const std::size_t from = static_cast<std::size_t>(linkEnd) + kLinkEnd.length;
     const std::ptrdiff_t paragraphEnd = FindLiteral(text, length, from, kParagraphEnd);
-    if (paragraphEnd != kNotFound) {
-        StoreRange(summary, text, from, static_cast<std::size_t>(paragraphEnd));
+    if (paragraphEnd == kNotFound) {
+        return TextView{text, 0};
     }
+    return Range(text, from, static_cast<std::size_t>(paragraphEnd));
 }
 
-void SummarisePicture(const char16_t* text, std::size_t length, std::size_t altAt,
-                      FieldText& summary) {
+TextView PictureText(const char16_t* text, std::size_t length, std::size_t altAt) {
     const std::size_t start = altAt + kAltTextOffset;
     const std::ptrdiff_t style = FindLiteral(text, length, start, kStyle);
     if (style == kNotFound) {
-        return; // the text's end cannot be placed: nothing is taken
+        return TextView{text, 0}; // the text's end cannot be placed: nothing is taken
     }
     const std::ptrdiff_t count = style - kQuoteAndSpace - static_cast<std::ptrdiff_t>(start);
     if (count > 0) {
-        StoreRange(summary, text, start, start + static_cast<std::size_t>(count));
-    } else if (count == 0) {
-        SummariseTextAfterLink(text, length, summary);
+        return Range(text, start, start + static_cast<std::size_t>(count));
     }
+    return count == 0 ? TextAfterLink(text, length) : TextView{text, 0};
 }
 
 } // namespace
@@ -63,23 +62,27 @@ void StorePiece(FieldText& field, const char16_t* text, std::size_t length) {
     field.length = kept;
 }
 
-void SummariseDescription(const FieldText& description, FieldText& summary) {
+TextView SummaryPiece(TextView description) {
     const char16_t* text = description.text;
     const std::size_t length = description.length;
-    summary.length = 0;
-    summary.text[0] = 0;
-
-    const std::ptrdiff_t escaped = FindLiteral(text, length, 0, kEscapedMarkup);
+    // Both markers in one pass; escaped markup wins wherever it stands.
+    const std::ptrdiff_t marker = FindEither(text, length, 0, kEscapedMarkup, kAlternativeText);
+    if (marker == kNotFound) {
+        return Range(text, 0, length < kPlainTextLength ? length : kPlainTextLength);
+    }
+    const std::size_t at = static_cast<std::size_t>(marker);
+    const std::ptrdiff_t escaped = text[at] == kEscapedMarkup.text[0]
+                                       ? marker
+                                       : FindLiteral(text, length, at + 1, kEscapedMarkup);
     if (escaped != kNotFound) {
-        StoreRange(summary, text, 0, static_cast<std::size_t>(escaped));
-        return;
+        return Range(text, 0, static_cast<std::size_t>(escaped));
     }
-    const std::ptrdiff_t alt = FindLiteral(text, length, 0, kAlternativeText);
-    if (alt != kNotFound) {
-        SummarisePicture(text, length, static_cast<std::size_t>(alt), summary);
-        return;
-    }
-    StoreRange(summary, text, 0, length < kPlainTextLength ? length : kPlainTextLength);
+    return PictureText(text, length, at);
+}
+
+void SummariseDescription(const FieldText& description, FieldText& summary) {
+    const TextView piece = SummaryPiece(TextView{description.text, description.length});
+    StorePiece(summary, piece.text, piece.length);
 }
 
 } // namespace quendix

@@ -3,6 +3,7 @@
 #define QUENDIX_CONVERT_SUMMARY_H
 
 #include "convert/feed_storage.h"
+#include "convert/text_search.h"
 
 namespace quendix {
 
@@ -12,6 +13,10 @@ namespace quendix {
 // the text after the link when that is empty), and plain text (its first 400
 // characters). Nothing is decoded or stripped.
 void SummariseDescription(const FieldText& description, FieldText& summary);
+
+// The piece of description that SummariseDescription stores, before any
+// cut: a stretch of description itself, empty when the rules take nothing.
+TextView SummaryPiece(TextView description);
 
 // Stores text[0, length) into field, cut at its storage, with whole
 // characters at both edges.

@@ -171,6 +171,105 @@ std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t
     return FindLiteralScalar(text, from, lastStart, literal);
 }
 
+namespace {
+
+bool MatchesEitherAt(const char16_t* text, std::size_t length, std::size_t start,
+                     const Literal& first, const Literal& second) {
+    return (length - start >= first.length && MatchesAt(text, start, first)) ||
+           (length - start >= second.length && MatchesAt(text, start, second));
+}
+
+std::ptrdiff_t FindEitherScalar(const char16_t* text, std::size_t length, std::size_t from,
+                                const Literal& first, const Literal& second) {
+    for (std::size_t start = from; start < length; ++start) {
+        if (MatchesEitherAt(text, length, start, first, second)) {
+            return static_cast<std::ptrdiff_t>(start);
+        }
+    }
+    return kNotFound;
+}
+
+#if defined(QUENDIX_SEARCH_SSE2)
+struct EitherAnchors {
+    __m128i first;
+    __m128i second;
+};
+
+// One bit for each of the sixteen starts from base where either anchor
+// matches.
+inline unsigned EitherCandidates(const char16_t* base, const Literal& first, const Literal& second,
+                                 EitherAnchors anchors) {
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(LoadNarrowed(base + first.anchor), anchors.first),
+                     _mm_cmpeq_epi8(LoadNarrowed(base + second.anchor), anchors.second))));
+}
+
+std::ptrdiff_t FirstOfEither(const char16_t* text, std::size_t length, std::size_t base,
+                             unsigned candidates, const Literal& first, const Literal& second) {
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const std::size_t candidate = base + LowestBit(candidates);
+        if (MatchesEitherAt(text, length, candidate, first, second)) {
+            return static_cast<std::ptrdiff_t>(candidate);
+        }
+    }
+    return kNotFound;
+}
+
+// Tests sixteen starts per step for either anchor; the starts where one
+// matches are checked whole. The last step is placed so that its loads
+// end at the text's end, overlapping the one before; the starts it repeats
+// are masked off.
+std::ptrdiff_t FindEitherSse2(const char16_t* text, std::size_t length, std::size_t from,
+                              const Literal& first, const Literal& second) {
+    const std::size_t reach =
+        (first.anchor > second.anchor ? first.anchor : second.anchor) + kBlock;
+    if (length < reach || from > length) {
+        return FindEitherScalar(text, length, from, first, second);
+    }
+    const EitherAnchors anchors{_mm_set1_epi8(static_cast<char>(first.text[first.anchor])),
+                                _mm_set1_epi8(static_cast<char>(second.text[second.anchor]))};
+    const std::size_t lastBase = length - reach;
+    std::size_t start = from;
+    for (; start <= lastBase; start += kBlock) {
+        const unsigned candidates = EitherCandidates(text + start, first, second, anchors);
+        const std::ptrdiff_t found =
+            candidates == 0 ? kNotFound
+                            : FirstOfEither(text, length, start, candidates, first, second);
+        if (found != kNotFound) {
+            return found;
+        }
+    }
+    if (start < lastBase + kBlock) {
+        const unsigned candidates =
+            EitherCandidates(text + lastBase, first, second, anchors) & (~0u << (start - lastBase));
+        const std::ptrdiff_t found =
+            FirstOfEither(text, length, lastBase, candidates, first, second);
+        if (found != kNotFound) {
+            return found;
+        }
+        start = lastBase + kBlock;
+    }
+    // The few starts past the last step, where the later anchor would lie
+    // beyond the text.
+    return FindEitherScalar(text, length, start, first, second);
+}
+#endif
+
+} // namespace
+
+std::ptrdiff_t FindEither(const char16_t* text, std::size_t length, std::size_t from,
+                          const Literal& first, const Literal& second) {
+    if (first.length == 0 || second.length == 0) {
+        return kNotFound;
+    }
+#if defined(QUENDIX_SEARCH_SSE2)
+    if (NarrowsExactly(first.text[first.anchor]) && NarrowsExactly(second.text[second.anchor])) {
+        return FindEitherSse2(text, length, from, first, second);
+    }
+#endif
+    return FindEitherScalar(text, length, from, first, second);
+}
+
 std::ptrdiff_t LiteralSearch::Search(const char16_t* text, std::size_t length, std::size_t from) {
     searchedFrom_ = from;
     found_ = FindLiteral(text, length, from, literal_);
@@ -178,105 +277,126 @@ std::ptrdiff_t LiteralSearch::Search(const char16_t* text, std::size_t length, s
     return found_;
 }
 
+namespace {
+
+constexpr std::size_t kNoKey = 0x10000;
+
+// The key of a tag at at: the character after '<', or 128 plus the one
+// after "</"; kNoKey when there is none.
+inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
+    if (left < 2 || text[1] >= 128) {
+        return kNoKey;
+    }
+    if (text[1] != u'/') {
+        return text[1];
+    }
+    return left >= 3 && text[2] < 128 ? 128 + std::size_t{text[2]} : kNoKey;
+}
+
+inline bool MatchesWhole(const char16_t* text, std::size_t length, std::size_t at,
+                         const Literal& literal) {
+#if defined(QUENDIX_SEARCH_SSE2)
+    return length - at >= literal.length && MatchesAt(text, length, at, literal);
+#else
+    return length - at >= literal.length && MatchesAt(text, at, literal);
+#endif
+}
+
+#if defined(QUENDIX_SEARCH_SSE2)
+// One bit for each of the thirty-two characters from text that equals the
+// byte in every lane of wanted (a character up to U+00FF).
+inline unsigned TwoBlocks(const char16_t* text, __m128i wanted) {
+    const unsigned low =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(LoadNarrowed(text), wanted)));
+    const unsigned high = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(LoadNarrowed(text + kBlock), wanted)));
+    return low | high << kBlock;
+}
+
+// One bit for each of the thirty-two characters from text that is a
+// lower-case letter (or any of '{', '|', '}', '~') or '/'.
+inline unsigned TagNamesFollow(const char16_t* text) {
+    const __m128i beforeLetters = _mm_set1_epi8('a' - 1);
+    const __m128i slash = _mm_set1_epi8('/');
+    unsigned mask = 0;
+    for (unsigned half = 0; half < 2; ++half) {
+        const __m128i next = LoadNarrowed(text + half * kBlock);
+        const __m128i names =
+            _mm_or_si128(_mm_cmpgt_epi8(next, beforeLetters), _mm_cmpeq_epi8(next, slash));
+        mask |= static_cast<unsigned>(_mm_movemask_epi8(names)) << (half * kBlock);
+    }
+    return mask;
+}
+#endif
+
+} // namespace
+
 TagIndex::TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity)
     : tags_(tags), count_(count < kMaxTags ? count : kMaxTags), places_(places),
-      capacity_(capacity) {
-    for (unsigned char& tag : byFirst_) {
-        tag = kNoTag;
-    }
-    for (unsigned char& tag : bySecond_) {
+      share_(count_ == 0 ? 0 : capacity / count_) {
+    for (unsigned char& tag : byKey_) {
         tag = kNoTag;
     }
     for (std::size_t tag = 0; tag < count_; ++tag) {
         const Literal& literal = tags[tag];
-        const bool closing = literal.length >= 3 && literal.text[1] == u'/';
-        const char16_t key = closing ? literal.text[2] : literal.length >= 2 ? literal.text[1] : 0;
+        const std::size_t key =
+            literal.text[0] == u'<' ? KeyAt(literal.text, literal.length) : kNoKey;
         // The scan looks past a '<' only for a lower-case letter or '/'.
-        listed_[tag] = literal.length >= 2 && literal.text[0] == u'<' && key != 0 && key < 128 &&
-                       (closing || key >= u'a');
+        listed_[tag] = key != kNoKey && key >= u'a';
         chain_[tag] = kNoTag;
         if (listed_[tag]) {
-            unsigned char& head = closing ? bySecond_[key] : byFirst_[key];
-            chain_[tag] = head;
-            head = static_cast<unsigned char>(tag);
+            chain_[tag] = byKey_[key];
+            byKey_[key] = static_cast<unsigned char>(tag);
         }
-        first_[tag] = last_[tag] = cursor_[tag] = kNoPlace;
-        cursorFrom_[tag] = 0;
+        TagPlace* const share = places_ + tag * share_;
+        cursors_[tag] = Cursor{share, share, share + share_, 0};
         beyond_[tag] = LiteralSearch(literal);
     }
 }
 
-// The listed tag that starts at at, or count_ when none does.
-inline std::size_t TagIndex::TagAt(const char16_t* text, std::size_t length, std::size_t at) const {
-    const std::size_t left = length - at;
-    if (left < 3 || text[at + 1] >= 128) {
-        return count_;
-    }
-    unsigned char tag = byFirst_[text[at + 1]];
-    if (text[at + 1] == u'/') {
-        tag = text[at + 2] < 128 ? bySecond_[text[at + 2]] : kNoTag;
-    }
-    for (; tag != kNoTag; tag = chain_[tag]) {
-        const Literal& literal = tags_[tag];
-#if defined(QUENDIX_SEARCH_SSE2)
-        if (left >= literal.length && MatchesAt(text, length, at, literal)) {
-#else
-        if (left >= literal.length && MatchesAt(text, at, literal)) {
-#endif
-            return tag;
-        }
-    }
-    return count_;
-}
-
-// Lists the tag that starts at the '<' at at, if any. False when the
-// storage is full: the places from at on are left to direct searches.
+// Lists the tag that starts at the '<' at at, if any. False when that
+// tag's places are full: the text from at on is left to direct searches.
 inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_t at) {
-    const std::size_t tag = TagAt(text, length, at);
-    if (tag == count_) {
+    const std::size_t key = KeyAt(text + at, length - at);
+    if (key == kNoKey) {
         return true;
     }
-    if (used_ == capacity_) {
-        indexedEnd_ = at;
-        return false;
+    for (unsigned char tag = byKey_[key]; tag != kNoTag; tag = chain_[tag]) {
+        if (MatchesWhole(text, length, at, tags_[tag])) {
+            Cursor& cursor = cursors_[tag];
+            if (cursor.end == cursor.limit) {
+                indexedEnd_ = at;
+                return false;
+            }
+            *cursor.end++ = static_cast<TagPlace>(at);
+            return true;
+        }
     }
-    const std::uint32_t place = static_cast<std::uint32_t>(used_++);
-    places_[place] = TagPlace{static_cast<std::uint32_t>(at), kNoPlace};
-    if (last_[tag] == kNoPlace) {
-        first_[tag] = cursor_[tag] = place;
-    } else {
-        places_[last_[tag]].next = place;
-    }
-    last_[tag] = place;
     return true;
 }
 
 void TagIndex::Build(const char16_t* text, std::size_t length) {
     built_ = true;
     // Positions must fit the places; a longer text is searched directly.
-    if (length >= kNoPlace) {
+    if (length >= 0xFFFFFFFF) {
         return;
     }
     std::size_t at = 0;
 #if defined(QUENDIX_SEARCH_SSE2)
-    // Sixteen characters per step. Where a step holds more than one '<',
-    // only those followed by a lower-case letter or '/' are looked at, so a
-    // text dense with '<' costs little more than one without.
+    // Thirty-two characters per step. Once a step has shown four '<', only
+    // its others that a lower-case letter or '/' follows are looked at, so
+    // a text dense with '<' costs little more than one without; feed text
+    // seldom holds that many.
     const __m128i open = _mm_set1_epi8('<');
-    const __m128i afterLetters = _mm_set1_epi8('a' - 1);
-    const __m128i slash = _mm_set1_epi8('/');
-    for (; length - at >= kBlock + 1; at += kBlock) {
-        unsigned opens =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(LoadNarrowed(text + at), open)));
-        if (opens == 0) {
-            continue;
-        }
-        if ((opens & (opens - 1)) != 0) {
-            const __m128i next = LoadNarrowed(text + at + 1);
-            opens &= static_cast<unsigned>(_mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpgt_epi8(next, afterLetters), _mm_cmpeq_epi8(next, slash))));
-        }
-        for (; opens != 0; opens &= opens - 1) {
+    for (; length - at > 2 * kBlock; at += 2 * kBlock) {
+        unsigned opens = TwoBlocks(text + at, open);
+        for (int visits = 0; opens != 0; opens &= opens - 1) {
+            if (++visits == 4) {
+                opens &= TagNamesFollow(text + at + 1);
+                if (opens == 0) {
+                    break;
+                }
+            }
             if (!Visit(text, length, at + LowestBit(opens))) {
                 return;
             }
@@ -293,17 +413,12 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
 
 std::ptrdiff_t TagIndex::FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
                                     std::size_t from) {
-    if (!built_) {
-        Build(text, length);
-        return Find(tag, text, length, from);
-    }
     if (tag >= count_) {
         return kNotFound;
     }
-    if (!listed_[tag] || from >= indexedEnd_) {
-        return beyond_[tag].Find(text, length, from);
-    }
-    return beyond_[tag].Find(text, length, indexedEnd_);
+    // Every place of a listed tag before indexedEnd_ is in its list.
+    const std::size_t unlisted = listed_[tag] ? indexedEnd_ : 0;
+    return beyond_[tag].Find(text, length, from > unlisted ? from : unlisted);
 }
 
 } // namespace quendix

@@ -10,6 +10,12 @@ namespace quendix {
 
 constexpr std::ptrdiff_t kNotFound = -1;
 
+// A stretch of 16-bit text that lives elsewhere, usually in FeedText.
+struct TextView {
+    const char16_t* text;
+    std::size_t length;
+};
+
 // The characters of a literal compared in one step when a search checks a
 // possible match.
 constexpr std::size_t kLiteralHeadLength = 16;
@@ -111,111 +117,111 @@ std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,
                            const Literal& literal);
 
-class TagIndex;
+// Index of the first start at or after from where first or second occurs
+// wholly inside text[0, length); kNotFound when neither does. One pass
+// over the text finds what two searches would.
+std::ptrdiff_t FindEither(const char16_t* text, std::size_t length, std::size_t from,
+                          const Literal& first, const Literal& second);
 
 // Remembers the last answer for one literal over one text. The conversion's
 // searches for a literal start at positions that never go back, so a search
 // that starts inside the stretch already known to be free of the literal
 // gets its answer without looking again. That keeps a whole conversion
-// linear even when every search runs to the end of the text. A search made
-// on a TagIndex asks the index instead.
+// linear even when every search runs to the end of the text.
 class LiteralSearch {
   public:
     LiteralSearch() = default;
     explicit LiteralSearch(const Literal& literal) : literal_(literal) {}
-    LiteralSearch(TagIndex& index, std::size_t tag) : index_(&index), tag_(tag) {}
     std::ptrdiff_t Find(const char16_t* text, std::size_t length, std::size_t from);
 
   private:
     std::ptrdiff_t Search(const char16_t* text, std::size_t length, std::size_t from);
 
     Literal literal_{};
-    TagIndex* index_ = nullptr;
-    std::size_t tag_ = 0;
     bool known_ = false;
     std::size_t searchedFrom_ = 0;
     std::ptrdiff_t found_ = kNotFound;
 };
 
 // Where one tag literal starts, in a TagIndex.
-struct TagPlace {
-    std::uint32_t position;
-    std::uint32_t next; // the tag's next place, or TagIndex::kNoPlace
-};
+using TagPlace = std::uint32_t;
 
 // Finds every occurrence of a few tag literals in one text in a single
 // pass, the first time it is asked, then answers each search from that
 // list: the nine searches per item would otherwise cross much of the same
-// text again and again. A tag listed must start with '<' and a lower-case
-// letter, or with "</" and an ASCII character; any other is searched for
-// directly, as is the rest of the text once the storage for places is
-// full. Every answer is the one FindLiteral gives. The conversion's
-// searches for each tag start further on each time; one that starts
-// earlier walks the tag's list from its beginning.
+// text again and again. A tag listed must start with '<' and an ASCII
+// character, or with "</" and an ASCII character; any other is searched
+// for directly, as is the rest of the text once a tag's share of the
+// places is full. Every answer is the one FindLiteral gives. The
+// conversion's searches for each tag start further on each time; one that
+// starts earlier walks the tag's list from its beginning.
 class TagIndex {
   public:
     static constexpr std::size_t kMaxTags = 16;
-    static constexpr std::uint32_t kNoPlace = 0xFFFFFFFF;
 
-    // tags and places must outlive the index; at most kMaxTags tags.
+    // tags and places must outlive the index; at most kMaxTags tags. Each
+    // tag gets an equal share of the places.
     TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity);
 
     // The first occurrence of tags[tag] at or after from in text[0, length),
-    // kNotFound when none. Every call must pass the same text and length.
+    // kNotFound when none; tag < count. Every call must pass the same text
+    // and length.
     std::ptrdiff_t Find(std::size_t tag, const char16_t* text, std::size_t length,
                         std::size_t from) {
-        if (built_ && tag < count_ && listed_[tag] && from < indexedEnd_) {
-            // Searches for a tag mostly start further on each time: walk on
-            // from the last answer, or from the first place when one starts
-            // earlier.
-            std::uint32_t place = from < cursorFrom_[tag] ? first_[tag] : cursor_[tag];
-            while (place != kNoPlace && places_[place].position < from) {
-                place = places_[place].next;
-            }
-            cursor_[tag] = place;
-            cursorFrom_[tag] = from;
-            if (place != kNoPlace) {
-                return static_cast<std::ptrdiff_t>(places_[place].position);
-            }
+        if (!built_) {
+            Build(text, length);
+        }
+        // Walk on from the last answer, or from the first place when a
+        // search starts earlier.
+        Cursor& cursor = cursors_[tag];
+        if (from < cursor.from) {
+            cursor.next = places_ + tag * share_;
+        }
+        cursor.from = from;
+        while (cursor.next != cursor.end && *cursor.next < from) {
+            ++cursor.next;
+        }
+        if (cursor.next != cursor.end) {
+            return static_cast<std::ptrdiff_t>(*cursor.next);
         }
         return FindBeyond(tag, text, length, from);
     }
 
   private:
     static constexpr unsigned char kNoTag = 0xFF;
+    // Keys: the character after '<', or 128 plus the one after "</".
+    static constexpr std::size_t kKeys = 256;
 
-    // Builds the list on first use; answers what the list cannot.
+    // Answers what the list cannot.
     std::ptrdiff_t FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
                               std::size_t from);
     void Build(const char16_t* text, std::size_t length);
     bool Visit(const char16_t* text, std::size_t length, std::size_t at);
-    std::size_t TagAt(const char16_t* text, std::size_t length, std::size_t at) const;
 
     const Literal* tags_;
     std::size_t count_;
     TagPlace* places_;
-    std::size_t capacity_;
-    std::size_t used_ = 0;
+    std::size_t share_; // places per tag
     bool built_ = false;
     std::size_t indexedEnd_ = 0; // every place before it is listed
-    // Tags by the character after '<', and after "</"; chained when several
-    // share one.
-    unsigned char byFirst_[128];
-    unsigned char bySecond_[128];
-    unsigned char chain_[kMaxTags];
+    unsigned char byKey_[kKeys];
+    unsigned char chain_[kMaxTags]; // the next tag with the same key
     bool listed_[kMaxTags];
-    std::uint32_t first_[kMaxTags];
-    std::uint32_t last_[kMaxTags];
-    std::uint32_t cursor_[kMaxTags];
-    std::size_t cursorFrom_[kMaxTags];
+    // A tag's share of the places runs to limit; those listed so far run
+    // to end, and the next search walks on from next. from is where the
+    // last search started.
+    struct Cursor {
+        TagPlace* next;
+        TagPlace* end;
+        TagPlace* limit;
+        std::size_t from;
+    };
+    Cursor cursors_[kMaxTags];
     LiteralSearch beyond_[kMaxTags]; // past the listed places
 };
 
 inline std::ptrdiff_t LiteralSearch::Find(const char16_t* text, std::size_t length,
                                           std::size_t from) {
-    if (index_ != nullptr) {
-        return index_->Find(tag_, text, length, from);
-    }
     const bool insideKnownStretch =
         known_ && from >= searchedFrom_ &&
         (found_ == kNotFound || from <= static_cast<std::size_t>(found_));

@@ -138,6 +138,28 @@ inline std::size_t DecodeShortUtf8(const unsigned char* bytes, std::size_t size,
     return 3;
 }
 
+// Decodes the well-formed two- and three-byte UTF-8 sequences that follow
+// one another from the stream's position, as in a word of Greek or
+// Japanese, without going back to the ASCII loop between them. False when
+// the first byte does not start one.
+inline bool DecodeShortUtf8Run(WideInputStream& stream, char16_t* out, std::size_t& count,
+                               std::size_t capacity) {
+    const std::size_t start = stream.position;
+    while (count < capacity && stream.bytes[stream.position] >= 0x80) {
+        const std::size_t used = DecodeShortUtf8(stream.bytes + stream.position,
+                                                 stream.filled - stream.position, out + count);
+        if (used == 0) {
+            break;
+        }
+        ++count;
+        stream.position += used;
+        if (stream.position == stream.filled) {
+            break;
+        }
+    }
+    return stream.position != start;
+}
+
 // Decodes the next character, turning CR LF into LF. Returns the bytes it
 // used, 0 at the end of input.
 std::size_t NextCharacter(WideInputStream& stream, char32_t* character) {
@@ -223,11 +245,7 @@ std::size_t ReadSingleByte(WideInputStream& stream, char16_t* out, std::size_t c
                 ++stream.position;
                 break;
             }
-            const std::size_t used =
-                utf8 ? DecodeShortUtf8(bytes + run, available - run, out + count) : 0;
-            if (used != 0) {
-                ++count;
-                stream.position += used;
+            if (utf8 && DecodeShortUtf8Run(stream, out, count, capacity)) {
                 continue;
             }
         }
@@ -334,6 +352,23 @@ bool WriteUnits(WideOutputStream& stream, const char16_t* text, std::size_t leng
         }
     }
     return !stream.failed;
+}
+
+char16_t* ReserveUnits(WideOutputStream& stream, std::size_t count) {
+    if (count > kOutputBufferUnits - stream.pending) {
+        FlushOutput(stream);
+    }
+    return stream.failed ? nullptr : stream.units + stream.pending;
+}
+
+void CommitUnits(WideOutputStream& stream, std::size_t count) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    char16_t* units = stream.units + stream.pending;
+    for (std::size_t i = 0; i < count; ++i) {
+        units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
+    }
+#endif
+    stream.pending += count;
 }
 
 bool CloseOutput(WideOutputStream& stream) {

@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 
 namespace quendix {
 
@@ -68,18 +67,14 @@ bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer)
 // Queues text for the file as UTF-16LE. False once a write has failed.
 bool WriteUnits(WideOutputStream& stream, const char16_t* text, std::size_t length);
 
-// WriteUnits for a piece that fits in the buffer as it is, the usual case:
-// a record's fields are short. Everything else goes to WriteUnits.
-inline bool QueueUnits(WideOutputStream& stream, const char16_t* text, std::size_t length) {
-#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_BIG_ENDIAN__
-    if (length < kOutputBufferUnits - stream.pending && !stream.failed) {
-        std::memcpy(stream.units + stream.pending, text, length * sizeof(char16_t));
-        stream.pending += length;
-        return true;
-    }
-#endif
-    return WriteUnits(stream, text, length);
-}
+// Room for count units at the end of the queue, count at most
+// kOutputBufferUnits: the queued units go to the file first when the room
+// left is too small. Null once a write has failed. The units put there
+// join the queue only through CommitUnits.
+char16_t* ReserveUnits(WideOutputStream& stream, std::size_t count);
+
+// Queues the count units put at the place ReserveUnits gave.
+void CommitUnits(WideOutputStream& stream, std::size_t count);
 
 // Hands every queued unit to the file. False when the file refused any.
 bool FlushOutput(WideOutputStream& stream);

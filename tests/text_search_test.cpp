@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -99,6 +100,29 @@ TEST(TextSearch, LongTextsWithTheMatchAtEveryDistance) {
         }
         text.replace(at, literal.length, literal.text);
         EXPECT_EQ(FindLiteral(text.data(), text.size(), 0, literal), PlainFind(text, 0, literal));
+    }
+}
+
+TEST(TextSearch, FindEitherFindsTheEarlierOfTwoPlainSearches) {
+    std::mt19937 random(13);
+    const std::size_t count = sizeof kLiterals / sizeof *kLiterals;
+    for (std::size_t length = 0; length < 80; ++length) {
+        const std::u16string text = NearMissText(random, length);
+        for (int pair = 0; pair < 12; ++pair) {
+            const Literal& first = kLiterals[random() % count];
+            const Literal& second = kLiterals[random() % count];
+            for (std::size_t from = 0; from <= length + 1; ++from) {
+                const std::ptrdiff_t a = PlainFind(text, from, first);
+                const std::ptrdiff_t b = PlainFind(text, from, second);
+                const std::ptrdiff_t earlier = a == kNotFound   ? b
+                                               : b == kNotFound ? a
+                                                                : std::min(a, b);
+                ASSERT_EQ(quendix::FindEither(text.data(), text.size(), from, first, second),
+                          earlier)
+                    << "text length " << length << ", from " << from << ", literals "
+                    << first.length << " and " << second.length;
+            }
+        }
     }
 }
 
