@@ -221,3 +221,23 @@ TEST(LineReading, ReadTextGivesTheLinesJoinedUpToItsCapacity) {
         }
     }
 }
+
+TEST(LineReading, ReadTextRunsOfLongerCharactersAcrossTheEndOfTheInputBuffer) {
+    // Two- and three-byte characters one after another are decoded as a run;
+    // the run must stop whole at the buffer's end and go on after it, with
+    // an ill-formed byte or a four-byte character ending it early.
+    ScratchDirectory scratch;
+    for (const std::string run :
+         {"\xC3\xA9\xE6\x97\xA5\xC3\xA9\xE6\x97\xA5\xCE\xB1", "\xC3\xA9\xC3\xA9\xFF\xE6\x97\xA5",
+          "\xE6\x97\xA5\xF0\x9F\x9A\xA4\xC3\xA9"}) {
+        for (std::size_t shift = 0; shift < 16; ++shift) {
+            const std::string bytes =
+                std::string(quendix::kInputBufferBytes - 12 + shift, 'a') + run + "end";
+            WriteFile(scratch.Path("in.xml"), bytes);
+            bool atEnd = false;
+            EXPECT_EQ(ReadWholeText(scratch.Path("in.xml"), 127999, &atEnd),
+                      ExpectedText(DecodeAll(quendix::Encoding::Utf8, bytes), 127999))
+                << "shift " << shift;
+        }
+    }
+}
