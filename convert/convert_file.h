@@ -6,8 +6,9 @@
 
 namespace quendix {
 
-// Chooses the input's encoding, then reads the whole input into FeedText, line by line, keeping the
-// first 127999 characters. False when a read failed.
+// Chooses the input's encoding, then reads the whole input into FeedText:
+// the lines joined as read, keeping the first 127999 characters. False when
+// a read failed.
 bool LoadFeedText(WideInputStream& input);
 
 // Walks FeedText item by item, writing a record for each kept item.
