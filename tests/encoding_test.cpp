@@ -22,16 +22,6 @@ std::u16string TitleFromBytes(const std::string& prefix, const std::string& titl
     return title;
 }
 
-std::string Utf16(const std::u16string& text, bool bigEndian) {
-    std::string out;
-    for (char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return out;
-}
-
 std::string Declaration(const std::string& encoding) {
     return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n";
 }
@@ -121,7 +111,7 @@ TEST(Decoding, Utf16BothByteOrders) {
     const std::u16string feed = U16(Feed(Item("Tea \u2615 \U0001F375", "S", "L", "D")));
     for (bool bigEndian : {false, true}) {
         const std::string bom = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        const Conversion c = Convert(bom + Utf16(feed, bigEndian));
+        const Conversion c = Convert(bom + Utf16Bytes(feed, bigEndian));
         EXPECT_EQ(c.result, 1);
         EXPECT_EQ(c.records, Record("Tea \u2615 \U0001F375", "D", "S", "L"));
     }
@@ -131,7 +121,7 @@ TEST(Decoding, UnpairedUtf16SurrogatesAndOddLastByteBecomeReplacements) {
     std::u16string feed = U16(Feed(Item("a@b#c", "S", "L", "D")));
     feed[feed.find(u'@')] = 0xDC00; // second half alone
     feed[feed.find(u'#')] = 0xD800; // first half followed by a letter
-    const Conversion c = Convert("\xFF\xFE" + Utf16(feed, false) + "x");
+    const Conversion c = Convert("\xFF\xFE" + Utf16Bytes(feed, false) + "x");
     EXPECT_EQ(c.result, 1);
     EXPECT_EQ(SplitRecords(c.records)[0].title, "a\xEF\xBF\xBD"
                                                 "b\xEF\xBF\xBD"
@@ -156,7 +146,7 @@ TEST(Decoding, Windows1252AsBrowsersDecodeIt) {
 TEST(Newlines, CrLfBecomesLfAndALoneCrStays) {
     EXPECT_EQ(TitleFromBytes("", "a\r\nb\rc\n\r\r\nd"), u"a\nb\rc\n\r\nd");
     std::u16string feed = U16(Feed(Item("a\r\nb\rc", "S", "L", "D")));
-    const Conversion c = Convert("\xFE\xFF" + Utf16(feed, true));
+    const Conversion c = Convert("\xFE\xFF" + Utf16Bytes(feed, true));
     EXPECT_EQ(SplitRecords(c.records)[0].title, "a\nb\rc");
 }
 

@@ -34,16 +34,6 @@ std::string NumberedItem(int i) {
     return Item("Title " + n, "Summary " + n, "http://x/" + n, "Date " + n);
 }
 
-std::string Utf16Bytes(const std::u16string& text, bool bigEndian) {
-    std::string out;
-    for (char16_t unit : text) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return out;
-}
-
 // Loads a file into FeedText as a conversion does; returns the text.
 std::u16string LoadedText(const std::string& path, long* bytesConsumed = nullptr) {
     quendix::WideInputStream input;

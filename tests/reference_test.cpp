@@ -135,16 +135,6 @@ class FeedGenerator {
         return item + u"</item>\n";
     }
 
-    static std::string Utf16Bytes(const std::u16string& text, bool bigEndian) {
-        std::string out;
-        for (char16_t unit : text) {
-            const char high = static_cast<char>(unit >> 8);
-            const char low = static_cast<char>(unit & 0xFF);
-            out += bigEndian ? std::string{high, low} : std::string{low, high};
-        }
-        return out;
-    }
-
     // A lone surrogate becomes its three-byte form, which UTF-8 forbids.
     static std::string Utf8Bytes(const std::u16string& text) {
         std::string out;

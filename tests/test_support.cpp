@@ -106,6 +106,16 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &status) == 0;
 }
 
+std::string Utf16Bytes(const std::u16string& text, bool bigEndian) {
+    std::string out;
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
 std::u16string FromLittleEndian(const std::string& bytes) {
     std::u16string out;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {

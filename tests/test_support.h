@@ -29,6 +29,8 @@ bool FileExists(const std::string& path);
 // UTF-8 to UTF-16 and back, for building expectations.
 std::u16string U16(const std::string& utf8);
 std::string Utf8(const std::u16string& text);
+// 16-bit characters as UTF-16 bytes in either byte order, no byte-order mark.
+std::string Utf16Bytes(const std::u16string& text, bool bigEndian);
 // UTF-16LE bytes to 16-bit characters.
 std::u16string FromLittleEndian(const std::string& bytes);
 
