@@ -19,11 +19,13 @@ struct ItemFields {
 
 // Puts piece into out cut to its first width characters, or filled with
 // spaces up to width. A cut never leaves half a character at either end.
-void FitField(char16_t* out, TextView piece, std::size_t width);
+// Returns the number of characters taken from piece.
+std::size_t FitField(char16_t* out, TextView piece, std::size_t width);
 
 // The record filter, on fitted fields: a title holding "CDATA", or a summary
 // that starts with a space (an empty one among them), bars the item.
-bool KeepRecord(const char16_t* fittedTitle, const char16_t* fittedSummary);
+// titleKept is the number of the title's own characters before its padding.
+bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16_t* fittedSummary);
 
 enum class RecordFate { Written, Dropped, Refused };
 

@@ -33,6 +33,31 @@ TEST(FieldFitting, DateAndLinkAreCutAtTheirWidths) {
               Record("T", std::string(50, 'd'), "S", std::string(100, 'l')));
 }
 
+TEST(FieldFitting, EveryLengthUpToPastEachWidthIsCopiedAndPaddedExactly) {
+    // Distinct letters, so a piece copied or padded a few characters off
+    // shows; lengths cover each width, the steps of eight and the short
+    // pieces copied one character at a time.
+    const auto letters = [](std::size_t length, char first) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i) {
+            text += static_cast<char>(first + i % 26);
+        }
+        return text;
+    };
+    std::string items;
+    std::u16string expected;
+    for (std::size_t length = 0; length <= 120; ++length) {
+        const std::string title = letters(length, 'A');
+        const std::string date = letters(length / 2, 'a');
+        const std::string summary = "s" + letters(length * 4 % 410, 'a');
+        const std::string link = letters(120 - length, 'A');
+        items += Item(title, summary, link, date);
+        expected += Record(title.substr(0, 100), date.substr(0, 50), summary.substr(0, 400),
+                           link.substr(0, 100));
+    }
+    EXPECT_EQ(Convert(Feed(items)).records, expected);
+}
+
 TEST(FieldFitting, CutNeverSplitsACharacterAboveFFFF) {
     // The pair straddles the last position of each field: a space replaces it.
     const std::string title = std::string(99, 'a') + kEmoji + "rest";
