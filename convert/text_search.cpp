@@ -293,6 +293,32 @@ inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
     return left >= 3 && text[2] < 128 ? 128 + std::size_t{text[2]} : kNoKey;
 }
 
+// The key of the tag at text, where at least three characters remain.
+inline std::size_t KeyAt(const char16_t* text) {
+    if (text[1] >= 128) {
+        return kNoKey;
+    }
+    if (text[1] != u'/') {
+        return text[1];
+    }
+    return text[2] < 128 ? 128 + std::size_t{text[2]} : kNoKey;
+}
+
+// Whether the literal starts at text, where at least a literal's head of
+// text remains.
+inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
+#if defined(QUENDIX_SEARCH_SSE2)
+    if (literal.length <= kLiteralHeadLength) {
+        const unsigned low = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), Load(literal.head))));
+        const unsigned high = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), Load(literal.head + 8))));
+        return ((low | high << 16) & literal.headMask) == literal.headMask;
+    }
+#endif
+    return MatchesAt(text, 0, literal);
+}
+
 inline bool MatchesWhole(const char16_t* text, std::size_t length, std::size_t at,
                          const Literal& literal) {
 #if defined(QUENDIX_SEARCH_SSE2)
@@ -356,13 +382,18 @@ TagIndex::TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std
 
 // Lists the tag that starts at the '<' at at, if any. False when that
 // tag's places are full: the text from at on is left to direct searches.
+// kRoomy: a literal's whole head fits in the text from at, so neither the
+// key nor the comparison needs to check where the text ends.
+template <bool kRoomy>
 inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_t at) {
-    const std::size_t key = KeyAt(text + at, length - at);
+    const std::size_t key = kRoomy ? KeyAt(text + at) : KeyAt(text + at, length - at);
     if (key == kNoKey) {
         return true;
     }
     for (unsigned char tag = byKey_[key]; tag != kNoTag; tag = chain_[tag]) {
-        if (MatchesWhole(text, length, at, tags_[tag])) {
+        const Literal& literal = tags_[tag];
+        if (kRoomy ? MatchesWithRoom(text + at, literal)
+                   : MatchesWhole(text, length, at, literal)) {
             Cursor& cursor = cursors_[tag];
             if (cursor.end == cursor.limit) {
                 indexedEnd_ = at;
@@ -375,20 +406,17 @@ inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_
     return true;
 }
 
-void TagIndex::Build(const char16_t* text, std::size_t length) {
-    built_ = true;
-    // Positions must fit the places; a longer text is searched directly.
-    if (length >= 0xFFFFFFFF) {
-        return;
-    }
-    std::size_t at = 0;
 #if defined(QUENDIX_SEARCH_SSE2)
-    // Thirty-two characters per step. Once a step has shown four '<', only
-    // its others that a lower-case letter or '/' follows are looked at, so
-    // a text dense with '<' costs little more than one without; feed text
-    // seldom holds that many.
+// Thirty-two characters per step, from at while stop is still ahead. Once a
+// step has shown four '<', only its others that a lower-case letter or '/'
+// follows are looked at, so a text dense with '<' costs little more than
+// one without; feed text seldom holds that many. False when a tag's places
+// ran out.
+template <bool kRoomy>
+bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::size_t& at,
+                         std::size_t stop) {
     const __m128i open = _mm_set1_epi8('<');
-    for (; length - at > 2 * kBlock; at += 2 * kBlock) {
+    for (; stop - at > 2 * kBlock; at += 2 * kBlock) {
         unsigned opens = TwoBlocks(text + at, open);
         for (int visits = 0; opens != 0; opens &= opens - 1) {
             if (++visits == 4) {
@@ -397,14 +425,33 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
                     break;
                 }
             }
-            if (!Visit(text, length, at + LowestBit(opens))) {
-                return;
+            if (!Visit<kRoomy>(text, length, at + LowestBit(opens))) {
+                return false;
             }
         }
     }
+    return true;
+}
+#endif
+
+void TagIndex::Build(const char16_t* text, std::size_t length) {
+    built_ = true;
+    // Positions must fit the places; a longer text is searched directly.
+    if (length >= 0xFFFFFFFF) {
+        return;
+    }
+    std::size_t at = 0;
+#if defined(QUENDIX_SEARCH_SSE2)
+    // Most of the text lies far enough from its end that a head read from
+    // any '<' of a step stays inside it.
+    const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;
+    if (!ScanSteps<true>(text, length, at, roomyStop) ||
+        !ScanSteps<false>(text, length, at, length)) {
+        return;
+    }
 #endif
     for (; at < length; ++at) {
-        if (text[at] == u'<' && !Visit(text, length, at)) {
+        if (text[at] == u'<' && !Visit<false>(text, length, at)) {
             return;
         }
     }

@@ -196,7 +196,9 @@ class TagIndex {
     std::ptrdiff_t FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
                               std::size_t from);
     void Build(const char16_t* text, std::size_t length);
-    bool Visit(const char16_t* text, std::size_t length, std::size_t at);
+    template <bool kRoomy> bool Visit(const char16_t* text, std::size_t length, std::size_t at);
+    template <bool kRoomy>
+    bool ScanSteps(const char16_t* text, std::size_t length, std::size_t& at, std::size_t stop);
 
     const Literal* tags_;
     std::size_t count_;
