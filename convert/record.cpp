@@ -1,10 +1,15 @@
 #include "convert/record.h"
 
+#include "platform/processor.h"
+
 // SSE2 is part of every x86-64 processor; elsewhere, or with QUENDIX_NO_SIMD,
 // fields are copied and padded one character at a time.
 #if defined(__SSE2__) && !defined(QUENDIX_NO_SIMD)
 #define QUENDIX_RECORD_SSE2 1
 #include <emmintrin.h>
+#endif
+#if defined(QUENDIX_AVX2_LOOPS)
+#include <immintrin.h>
 #endif
 
 namespace quendix {
@@ -67,6 +72,72 @@ inline void PadWithSpaces(char16_t* out, std::size_t count) {
         out[i] = u' ';
     }
 }
+#if defined(QUENDIX_AVX2_LOOPS)
+constexpr std::size_t kWideVectorUnits = 16;
+
+// CopyUnits in steps of sixteen characters, for pieces that long.
+QUENDIX_TARGET_AVX2 inline void CopyUnitsAvx2(char16_t* out, const char16_t* from,
+                                              std::size_t count) {
+    if (count < kWideVectorUnits) {
+        CopyUnits(out, from, count);
+        return;
+    }
+    for (std::size_t i = 0; i + kWideVectorUnits < count; i += kWideVectorUnits) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+    }
+    const std::size_t last = count - kWideVectorUnits;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + last),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + last)));
+}
+
+// PadWithSpaces in steps of sixteen characters.
+QUENDIX_TARGET_AVX2 inline void PadWithSpacesAvx2(char16_t* out, std::size_t count) {
+    if (count < kWideVectorUnits) {
+        PadWithSpaces(out, count);
+        return;
+    }
+    const __m256i spaces = _mm256_set1_epi16(u' ');
+    for (std::size_t i = 0; i + kWideVectorUnits < count; i += kWideVectorUnits) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + count - kWideVectorUnits), spaces);
+}
+
+QUENDIX_TARGET_AVX2 inline std::size_t FitFieldAvx2(char16_t* out, TextView piece,
+                                                    std::size_t width) {
+    const std::size_t kept = piece.length < width ? piece.length : width;
+    CopyUnitsAvx2(out, piece.text, kept);
+    MendCutEdges(out, kept);
+    PadWithSpacesAvx2(out + kept, width - kept);
+    return kept;
+}
+
+// FitFields with the wide loops, all of them inlined here: a call to a
+// function built for AVX2 from one that is not is not inlined.
+QUENDIX_TARGET_AVX2 std::size_t FitFieldsAvx2(char16_t* record, const ItemFields& fields) {
+    const std::size_t titleKept = FitFieldAvx2(record, fields.title, kTitleWidth);
+    FitFieldAvx2(record + kTitleWidth, fields.date, kDateWidth);
+    FitFieldAvx2(record + kTitleWidth + kDateWidth, fields.summary, kSummaryWidth);
+    FitFieldAvx2(record + kRecordWidth - kLinkWidth, fields.link, kLinkWidth);
+    return titleKept;
+}
+#endif
+
+// Fits the four fields in record order (title, date, summary, link) and
+// returns how many of the title's own characters it took.
+std::size_t FitFields(char16_t* record, const ItemFields& fields) {
+#if defined(QUENDIX_AVX2_LOOPS)
+    if (UseAvx2Loops()) {
+        return FitFieldsAvx2(record, fields);
+    }
+#endif
+    const std::size_t titleKept = FitField(record, fields.title, kTitleWidth);
+    FitField(record + kTitleWidth, fields.date, kDateWidth);
+    FitField(record + kTitleWidth + kDateWidth, fields.summary, kSummaryWidth);
+    FitField(record + kRecordWidth - kLinkWidth, fields.link, kLinkWidth);
+    return titleKept;
+}
 } // namespace
 
 std::size_t FitField(char16_t* out, TextView piece, std::size_t width) {
@@ -90,15 +161,8 @@ RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields) {
     if (record == nullptr) {
         return RecordFate::Refused;
     }
-    char16_t* const title = record;
-    char16_t* const date = title + kTitleWidth;
-    char16_t* const summary = date + kDateWidth;
-    char16_t* const link = summary + kSummaryWidth;
-    const std::size_t titleKept = FitField(title, fields.title, kTitleWidth);
-    FitField(date, fields.date, kDateWidth);
-    FitField(summary, fields.summary, kSummaryWidth);
-    FitField(link, fields.link, kLinkWidth);
-    if (!KeepRecord(title, titleKept, summary)) {
+    const std::size_t titleKept = FitFields(record, fields);
+    if (!KeepRecord(record, titleKept, record + kTitleWidth + kDateWidth)) {
         return RecordFate::Dropped;
     }
     CommitUnits(output, kRecordWidth);

@@ -1,5 +1,7 @@
 #include "platform/wide_stream.h"
 
+#include "platform/processor.h"
+
 #include <cstring>
 
 // SSE2 is part of every x86-64 processor; elsewhere, or with QUENDIX_NO_SIMD,
@@ -7,6 +9,9 @@
 #if defined(__SSE2__) && !defined(QUENDIX_NO_SIMD)
 #define QUENDIX_STREAM_SSE2 1
 #include <emmintrin.h>
+#endif
+#if defined(QUENDIX_AVX2_LOOPS)
+#include <immintrin.h>
 #endif
 
 namespace quendix {
@@ -24,10 +29,12 @@ void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
     stream.position = 0;
     stream.filled = kept;
     while (stream.filled < wanted && !stream.fileExhausted) {
-        const std::size_t got = std::fread(stream.bytes + stream.filled, 1,
-                                           kInputBufferBytes - stream.filled, stream.file);
+        const std::size_t asked = kInputBufferBytes - stream.filled;
+        const std::size_t got = std::fread(stream.bytes + stream.filled, 1, asked, stream.file);
         stream.filled += got;
-        if (got == 0) {
+        // fread stops short only at the end of the file or on an error, so
+        // there is no need to ask again and be told so.
+        if (got < asked) {
             stream.fileExhausted = true;
             stream.readFailed = std::ferror(stream.file) != 0;
         }
@@ -53,7 +60,56 @@ template <Reading kReading> inline bool EndsAsciiRun(unsigned char byte) {
 // as 16-bit characters, up to the first byte that EndsAsciiRun, and returns
 // its length: the bulk of most feeds, and the same in both single-byte
 // encodings. It may write past the run, up to out[limit - 1].
-template <Reading kReading>
+#if defined(QUENDIX_STREAM_SSE2)
+// Reading text, thirty-two bytes are copied as characters a step; a step
+// returns one bit for each byte that ends the run (a high byte or CR).
+struct NarrowSteps {
+    static unsigned CopyStep(const unsigned char* bytes, char16_t* out) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i carriageReturn = _mm_set1_epi8('\r');
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(first, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(first, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpacklo_epi8(second, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 24), _mm_unpackhi_epi8(second, zero));
+        const __m128i firstEnds = _mm_or_si128(first, _mm_cmpeq_epi8(first, carriageReturn));
+        const __m128i secondEnds = _mm_or_si128(second, _mm_cmpeq_epi8(second, carriageReturn));
+        if (_mm_movemask_epi8(_mm_or_si128(firstEnds, secondEnds)) == 0) {
+            return 0;
+        }
+        return static_cast<unsigned>(_mm_movemask_epi8(firstEnds)) |
+               static_cast<unsigned>(_mm_movemask_epi8(secondEnds)) << 16;
+    }
+};
+#endif
+
+#if defined(QUENDIX_AVX2_LOOPS)
+// The same step with one load and two 32-byte widening stores.
+struct WideSteps {
+    QUENDIX_TARGET_AVX2 static unsigned CopyStep(const unsigned char* bytes, char16_t* out) {
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                            _mm256_cvtepu8_epi16(_mm256_castsi256_si128(block)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16),
+                            _mm256_cvtepu8_epi16(_mm256_extracti128_si256(block, 1)));
+        const __m256i ends =
+            _mm256_or_si256(block, _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r')));
+        return static_cast<unsigned>(_mm256_movemask_epi8(ends));
+    }
+};
+#endif
+
+// Without SSE2 there are no steps: the scalar loop copies every run.
+struct ScalarSteps {};
+
+#if defined(QUENDIX_STREAM_SSE2)
+using BaselineSteps = NarrowSteps;
+#else
+using BaselineSteps = ScalarSteps;
+#endif
+
+template <Reading kReading, class Steps>
 std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t* out) {
     std::size_t count = 0;
 #if defined(QUENDIX_STREAM_SSE2)
@@ -66,24 +122,11 @@ std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t
     const __m128i lineFeed = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
     if (kReading == Reading::Text) {
-        // Across lines, two steps at a time: only CR and the high bytes stop.
+        // Across lines, thirty-two bytes a step: only CR and the high bytes
+        // stop.
         for (; limit - count >= 32; count += 32) {
-            const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count));
-            const __m128i second =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + count + 16));
-            char16_t* target = out + count;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_unpacklo_epi8(first, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 8),
-                             _mm_unpackhi_epi8(first, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 16),
-                             _mm_unpacklo_epi8(second, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 24),
-                             _mm_unpackhi_epi8(second, zero));
-            const __m128i firstEnds = _mm_or_si128(first, _mm_cmpeq_epi8(first, carriageReturn));
-            const __m128i secondEnds = _mm_or_si128(second, _mm_cmpeq_epi8(second, carriageReturn));
-            if (_mm_movemask_epi8(_mm_or_si128(firstEnds, secondEnds)) != 0) {
-                const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(firstEnds)) |
-                                       static_cast<unsigned>(_mm_movemask_epi8(secondEnds)) << 16;
+            const unsigned stops = Steps::CopyStep(bytes + count, out + count);
+            if (stops != 0) {
                 return count + static_cast<std::size_t>(__builtin_ctz(stops));
             }
         }
@@ -224,7 +267,7 @@ template <Reading kReading> inline bool GoesOnAfter(char32_t character) {
 // a plain LF and the common UTF-8 sequences are decoded in place, and
 // everything else (CR, four-byte and ill-formed sequences, a character cut
 // by the buffer's end) goes through TakeCharacter.
-template <Reading kReading>
+template <Reading kReading, class Steps>
 std::size_t ReadSingleByte(WideInputStream& stream, char16_t* out, std::size_t capacity) {
     const bool utf8 = stream.encoding == Encoding::Utf8;
     std::size_t count = 0;
@@ -233,7 +276,7 @@ std::size_t ReadSingleByte(WideInputStream& stream, char16_t* out, std::size_t c
         const std::size_t available = stream.filled - stream.position;
         const std::size_t room = capacity - count;
         const std::size_t run =
-            CopyAsciiRun<kReading>(bytes, available < room ? available : room, out + count);
+            CopyAsciiRun<kReading, Steps>(bytes, available < room ? available : room, out + count);
         count += run;
         stream.position += run;
         if (count == capacity) {
@@ -256,10 +299,24 @@ std::size_t ReadSingleByte(WideInputStream& stream, char16_t* out, std::size_t c
     return count;
 }
 
+#if defined(QUENDIX_AVX2_LOOPS)
+// Text read with the wide steps, everything inlined into this one function
+// built for AVX2.
+QUENDIX_TARGET_AVX2 __attribute__((flatten)) std::size_t
+ReadSingleByteTextWide(WideInputStream& stream, char16_t* out, std::size_t capacity) {
+    return ReadSingleByte<Reading::Text, WideSteps>(stream, out, capacity);
+}
+#endif
+
 template <Reading kReading>
 std::size_t Read(WideInputStream& stream, char16_t* out, std::size_t capacity) {
     if (IsSingleByteEncoding(stream.encoding)) {
-        return ReadSingleByte<kReading>(stream, out, capacity);
+#if defined(QUENDIX_AVX2_LOOPS)
+        if (kReading == Reading::Text && UseAvx2Loops()) {
+            return ReadSingleByteTextWide(stream, out, capacity);
+        }
+#endif
+        return ReadSingleByte<kReading, BaselineSteps>(stream, out, capacity);
     }
     std::size_t count = 0;
     while (count < capacity && GoesOnAfter<kReading>(TakeCharacter(stream, out, count, capacity))) {
@@ -273,7 +330,13 @@ bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buff
     stream = WideInputStream{};
     stream.bytes = buffer;
     stream.file = OpenWidePath(path, OpenMode::Read);
-    return stream.file != nullptr;
+    if (stream.file == nullptr) {
+        return false;
+    }
+    // The bytes go straight into the stream's own buffer; the runtime's
+    // buffer would be one more allocation and copy per call.
+    std::setvbuf(stream.file, nullptr, _IONBF, 0);
+    return true;
 }
 
 void ChooseEncoding(WideInputStream& stream) {
