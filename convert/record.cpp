@@ -2,10 +2,7 @@
 
 #include "platform/processor.h"
 
-// SSE2 is part of every x86-64 processor; elsewhere, or with QUENDIX_NO_SIMD,
-// fields are copied and padded one character at a time.
-#if defined(__SSE2__) && !defined(QUENDIX_NO_SIMD)
-#define QUENDIX_RECORD_SSE2 1
+#if defined(QUENDIX_SSE2_LOOPS)
 #include <emmintrin.h>
 #endif
 #if defined(QUENDIX_AVX2_LOOPS)
@@ -17,7 +14,7 @@ namespace quendix {
 namespace {
 constexpr Literal kCharacterData = MakeLiteral(u"CDATA");
 
-#if defined(QUENDIX_RECORD_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 constexpr std::size_t kVectorUnits = 8;
 
 inline __m128i LoadUnits(const char16_t* from) {
@@ -34,7 +31,7 @@ inline void StoreUnits(char16_t* out, __m128i units) {
 // ones before, rather than a general copy with its set-up cost. Nothing
 // outside out[0, count) is written.
 inline void CopyUnits(char16_t* out, const char16_t* from, std::size_t count) {
-#if defined(QUENDIX_RECORD_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     if (count >= kVectorUnits) {
         for (std::size_t i = 0; i + kVectorUnits < count; i += kVectorUnits) {
             StoreUnits(out + i, LoadUnits(from + i));
@@ -51,7 +48,7 @@ inline void CopyUnits(char16_t* out, const char16_t* from, std::size_t count) {
 // Fills out[0, count) with spaces, the same way; most of a record is
 // padding, so four stores a step while there is room for them.
 inline void PadWithSpaces(char16_t* out, std::size_t count) {
-#if defined(QUENDIX_RECORD_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     if (count >= kVectorUnits) {
         const __m128i spaces = _mm_set1_epi16(u' ');
         std::size_t i = 0;
@@ -72,80 +69,85 @@ inline void PadWithSpaces(char16_t* out, std::size_t count) {
         out[i] = u' ';
     }
 }
-#if defined(QUENDIX_AVX2_LOOPS)
-constexpr std::size_t kWideVectorUnits = 16;
-
-// CopyUnits in steps of sixteen characters, for pieces that long.
-QUENDIX_TARGET_AVX2 inline void CopyUnitsAvx2(char16_t* out, const char16_t* from,
-                                              std::size_t count) {
-    if (count < kWideVectorUnits) {
+// The loops FitField runs on: these, or the AVX2 ones below.
+struct NarrowLoops {
+    static void Copy(char16_t* out, const char16_t* from, std::size_t count) {
         CopyUnits(out, from, count);
-        return;
     }
-    for (std::size_t i = 0; i + kWideVectorUnits < count; i += kWideVectorUnits) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
-    }
-    const std::size_t last = count - kWideVectorUnits;
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + last),
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + last)));
-}
+    static void Pad(char16_t* out, std::size_t count) { PadWithSpaces(out, count); }
+};
 
-// PadWithSpaces in steps of sixteen characters.
-QUENDIX_TARGET_AVX2 inline void PadWithSpacesAvx2(char16_t* out, std::size_t count) {
-    if (count < kWideVectorUnits) {
-        PadWithSpaces(out, count);
-        return;
+#if defined(QUENDIX_AVX2_LOOPS)
+// The same in steps of sixteen characters, for pieces that long.
+struct WideLoops {
+    static constexpr std::size_t kUnits = 16;
+    QUENDIX_TARGET_AVX2 static void Copy(char16_t* out, const char16_t* from, std::size_t count) {
+        if (count < kUnits) {
+            CopyUnits(out, from, count);
+            return;
+        }
+        for (std::size_t i = 0; i + kUnits < count; i += kUnits) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+        }
+        const std::size_t last = count - kUnits;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + last),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + last)));
     }
-    const __m256i spaces = _mm256_set1_epi16(u' ');
-    for (std::size_t i = 0; i + kWideVectorUnits < count; i += kWideVectorUnits) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
+    QUENDIX_TARGET_AVX2 static void Pad(char16_t* out, std::size_t count) {
+        if (count < kUnits) {
+            PadWithSpaces(out, count);
+            return;
+        }
+        const __m256i spaces = _mm256_set1_epi16(u' ');
+        for (std::size_t i = 0; i + kUnits < count; i += kUnits) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + count - kUnits), spaces);
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + count - kWideVectorUnits), spaces);
-}
+};
+#endif
 
-QUENDIX_TARGET_AVX2 inline std::size_t FitFieldAvx2(char16_t* out, TextView piece,
-                                                    std::size_t width) {
+template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std::size_t width) {
     const std::size_t kept = piece.length < width ? piece.length : width;
-    CopyUnitsAvx2(out, piece.text, kept);
+    Loops::Copy(out, piece.text, kept);
     MendCutEdges(out, kept);
-    PadWithSpacesAvx2(out + kept, width - kept);
+    Loops::Pad(out + kept, width - kept);
     return kept;
 }
 
-// FitFields with the wide loops, all of them inlined here: a call to a
-// function built for AVX2 from one that is not is not inlined.
-QUENDIX_TARGET_AVX2 std::size_t FitFieldsAvx2(char16_t* record, const ItemFields& fields) {
-    const std::size_t titleKept = FitFieldAvx2(record, fields.title, kTitleWidth);
-    FitFieldAvx2(record + kTitleWidth, fields.date, kDateWidth);
-    FitFieldAvx2(record + kTitleWidth + kDateWidth, fields.summary, kSummaryWidth);
-    FitFieldAvx2(record + kRecordWidth - kLinkWidth, fields.link, kLinkWidth);
+// Fits the four fields in record order (title, date, summary, link) and
+// returns how many of the title's own characters it took.
+template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFields& fields) {
+    const std::size_t titleKept = Fit<Loops>(record, fields.title, kTitleWidth);
+    Fit<Loops>(record + kTitleWidth, fields.date, kDateWidth);
+    Fit<Loops>(record + kTitleWidth + kDateWidth, fields.summary, kSummaryWidth);
+    Fit<Loops>(record + kRecordWidth - kLinkWidth, fields.link, kLinkWidth);
     return titleKept;
+}
+
+#if defined(QUENDIX_AVX2_LOOPS)
+// FitAll with the wide loops, everything inlined into this one function
+// built for AVX2: a function built for AVX2 is not inlined into one that
+// is not.
+QUENDIX_TARGET_AVX2 __attribute__((flatten)) std::size_t FitAllWide(char16_t* record,
+                                                                    const ItemFields& fields) {
+    return FitAll<WideLoops>(record, fields);
 }
 #endif
 
-// Fits the four fields in record order (title, date, summary, link) and
-// returns how many of the title's own characters it took.
 std::size_t FitFields(char16_t* record, const ItemFields& fields) {
 #if defined(QUENDIX_AVX2_LOOPS)
     if (UseAvx2Loops()) {
-        return FitFieldsAvx2(record, fields);
+        return FitAllWide(record, fields);
     }
 #endif
-    const std::size_t titleKept = FitField(record, fields.title, kTitleWidth);
-    FitField(record + kTitleWidth, fields.date, kDateWidth);
-    FitField(record + kTitleWidth + kDateWidth, fields.summary, kSummaryWidth);
-    FitField(record + kRecordWidth - kLinkWidth, fields.link, kLinkWidth);
-    return titleKept;
+    return FitAll<NarrowLoops>(record, fields);
 }
 } // namespace
 
 std::size_t FitField(char16_t* out, TextView piece, std::size_t width) {
-    const std::size_t kept = piece.length < width ? piece.length : width;
-    CopyUnits(out, piece.text, kept);
-    MendCutEdges(out, kept);
-    PadWithSpaces(out + kept, width - kept);
-    return kept;
+    return Fit<NarrowLoops>(out, piece, width);
 }
 
 bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16_t* fittedSummary) {

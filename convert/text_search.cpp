@@ -1,9 +1,8 @@
 #include "convert/text_search.h"
 
-// SSE2 is part of every x86-64 processor; elsewhere, or with QUENDIX_NO_SIMD,
-// the same searches run one character at a time.
-#if defined(__SSE2__) && !defined(QUENDIX_NO_SIMD)
-#define QUENDIX_SEARCH_SSE2 1
+#include "platform/processor.h"
+
+#if defined(QUENDIX_SSE2_LOOPS)
 #include <emmintrin.h>
 #endif
 
@@ -35,7 +34,7 @@ std::ptrdiff_t FindLiteralScalar(const char16_t* text, std::size_t from, std::si
     return kNotFound;
 }
 
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 
 constexpr std::size_t kBlock = 16; // starts tested per step
 
@@ -55,18 +54,25 @@ inline __m128i LoadNarrowed(const char16_t* text) {
     return _mm_packus_epi16(Load(text), Load(text + 8));
 }
 
+// Whether the literal starts at text, where at least a literal's head of
+// text remains: the head compared in two steps.
+inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
+    if (literal.length > kLiteralHeadLength) {
+        return MatchesAt(text, 0, literal);
+    }
+    const unsigned low =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), Load(literal.head))));
+    const unsigned high = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), Load(literal.head + 8))));
+    return ((low | high << 16) & literal.headMask) == literal.headMask;
+}
+
 // Whether the literal starts at start, where at least its length of text
-// remains: its head compared in two steps when the text leaves room.
+// remains.
 inline bool MatchesAt(const char16_t* text, std::size_t length, std::size_t start,
                       const Literal& literal) {
-    if (length - start < kLiteralHeadLength || literal.length > kLiteralHeadLength) {
-        return MatchesAt(text, start, literal);
-    }
-    const unsigned low = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + start), Load(literal.head))));
-    const unsigned high = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + start + 8), Load(literal.head + 8))));
-    return ((low | high << 16) & literal.headMask) == literal.headMask;
+    return length - start < kLiteralHeadLength ? MatchesAt(text, start, literal)
+                                               : MatchesWithRoom(text + start, literal);
 }
 
 // One bit for each of the sixteen starts from base where the anchor, and
@@ -135,7 +141,7 @@ bool NarrowsExactly(char16_t c) {
 std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size_t from,
                              char16_t c) {
     std::size_t i = from;
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
     for (; i < length && length - i >= 8; i += 8) {
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
@@ -161,7 +167,7 @@ std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t
     }
     // Only positions where the whole literal still fits can start it.
     const std::size_t lastStart = length - literal.length;
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     if (lastStart >= kBlock - 1 && NarrowsExactly(literal.text[literal.anchor]) &&
         NarrowsExactly(literal.text[literal.partner])) {
         return literal.pairedScan ? FindLiteralSse2<true>(text, length, from, lastStart, literal)
@@ -189,7 +195,7 @@ std::ptrdiff_t FindEitherScalar(const char16_t* text, std::size_t length, std::s
     return kNotFound;
 }
 
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 struct EitherAnchors {
     __m128i first;
     __m128i second;
@@ -262,7 +268,7 @@ std::ptrdiff_t FindEither(const char16_t* text, std::size_t length, std::size_t 
     if (first.length == 0 || second.length == 0) {
         return kNotFound;
     }
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     if (NarrowsExactly(first.text[first.anchor]) && NarrowsExactly(second.text[second.anchor])) {
         return FindEitherSse2(text, length, from, first, second);
     }
@@ -281,19 +287,9 @@ namespace {
 
 constexpr std::size_t kNoKey = 0x10000;
 
-// The key of a tag at at: the character after '<', or 128 plus the one
-// after "</"; kNoKey when there is none.
-inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
-    if (left < 2 || text[1] >= 128) {
-        return kNoKey;
-    }
-    if (text[1] != u'/') {
-        return text[1];
-    }
-    return left >= 3 && text[2] < 128 ? 128 + std::size_t{text[2]} : kNoKey;
-}
-
-// The key of the tag at text, where at least three characters remain.
+// The key of the tag at text: the character after '<', or 128 plus the one
+// after "</"; kNoKey when there is none. Here at least three characters
+// remain.
 inline std::size_t KeyAt(const char16_t* text) {
     if (text[1] >= 128) {
         return kNoKey;
@@ -304,31 +300,31 @@ inline std::size_t KeyAt(const char16_t* text) {
     return text[2] < 128 ? 128 + std::size_t{text[2]} : kNoKey;
 }
 
-// Whether the literal starts at text, where at least a literal's head of
-// text remains.
-inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
-#if defined(QUENDIX_SEARCH_SSE2)
-    if (literal.length <= kLiteralHeadLength) {
-        const unsigned low = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), Load(literal.head))));
-        const unsigned high = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), Load(literal.head + 8))));
-        return ((low | high << 16) & literal.headMask) == literal.headMask;
+// The key of the tag at text, where left characters remain: with only two,
+// "<x" may still start an opening tag but "</" no closing one.
+inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
+    if (left >= 3) {
+        return KeyAt(text);
     }
-#endif
+    return left == 2 && text[1] < 128 && text[1] != u'/' ? text[1] : kNoKey;
+}
+
+#if !defined(QUENDIX_SSE2_LOOPS)
+inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
     return MatchesAt(text, 0, literal);
 }
+#endif
 
 inline bool MatchesWhole(const char16_t* text, std::size_t length, std::size_t at,
                          const Literal& literal) {
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     return length - at >= literal.length && MatchesAt(text, length, at, literal);
 #else
     return length - at >= literal.length && MatchesAt(text, at, literal);
 #endif
 }
 
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 // One bit for each of the thirty-two characters from text that equals the
 // byte in every lane of wanted (a character up to U+00FF).
 inline unsigned TwoBlocks(const char16_t* text, __m128i wanted) {
@@ -406,7 +402,7 @@ inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_
     return true;
 }
 
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 // Thirty-two characters per step, from at while stop is still ahead. Once a
 // step has shown four '<', only its others that a lower-case letter or '/'
 // follows are looked at, so a text dense with '<' costs little more than
@@ -441,7 +437,7 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
         return;
     }
     std::size_t at = 0;
-#if defined(QUENDIX_SEARCH_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     // Most of the text lies far enough from its end that a head read from
     // any '<' of a step stays inside it.
     const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;

@@ -4,10 +4,7 @@
 
 #include <cstring>
 
-// SSE2 is part of every x86-64 processor; elsewhere, or with QUENDIX_NO_SIMD,
-// the ASCII runs are copied one byte at a time.
-#if defined(__SSE2__) && !defined(QUENDIX_NO_SIMD)
-#define QUENDIX_STREAM_SSE2 1
+#if defined(QUENDIX_SSE2_LOOPS)
 #include <emmintrin.h>
 #endif
 #if defined(QUENDIX_AVX2_LOOPS)
@@ -56,11 +53,7 @@ template <Reading kReading> inline bool EndsAsciiRun(unsigned char byte) {
     return byte >= 0x80 || byte == '\r' || (kReading == Reading::Lines && byte == '\n');
 }
 
-// Copies the run of plain ASCII characters at the start of bytes[0, limit)
-// as 16-bit characters, up to the first byte that EndsAsciiRun, and returns
-// its length: the bulk of most feeds, and the same in both single-byte
-// encodings. It may write past the run, up to out[limit - 1].
-#if defined(QUENDIX_STREAM_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 // Reading text, thirty-two bytes are copied as characters a step; a step
 // returns one bit for each byte that ends the run (a high byte or CR).
 struct NarrowSteps {
@@ -103,16 +96,20 @@ struct WideSteps {
 // Without SSE2 there are no steps: the scalar loop copies every run.
 struct ScalarSteps {};
 
-#if defined(QUENDIX_STREAM_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
 using BaselineSteps = NarrowSteps;
 #else
 using BaselineSteps = ScalarSteps;
 #endif
 
+// Copies the run of plain ASCII characters at the start of bytes[0, limit)
+// as 16-bit characters, up to the first byte that EndsAsciiRun, and returns
+// its length: the bulk of most feeds, and the same in both single-byte
+// encodings. It may write past the run, up to out[limit - 1].
 template <Reading kReading, class Steps>
 std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t* out) {
     std::size_t count = 0;
-#if defined(QUENDIX_STREAM_SSE2)
+#if defined(QUENDIX_SSE2_LOOPS)
     // Sixteen bytes at a time; the sign bit of a byte marks 0x80 and up.
     // Reading lines, a signed comparison with 0x0E first flags every
     // control up to CR with those bytes in one step, and only then are CR
@@ -391,28 +388,6 @@ bool FlushOutput(WideOutputStream& stream) {
     stream.pending = 0;
     if (written != bytes) {
         stream.failed = true;
-    }
-    return !stream.failed;
-}
-
-bool WriteUnits(WideOutputStream& stream, const char16_t* text, std::size_t length) {
-    while (length > 0 && !stream.failed) {
-        const std::size_t room = kOutputBufferUnits - stream.pending;
-        const std::size_t take = length < room ? length : room;
-        char16_t* target = stream.units + stream.pending;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-        for (std::size_t i = 0; i < take; ++i) {
-            target[i] = static_cast<char16_t>((text[i] >> 8) | (text[i] << 8));
-        }
-#else
-        std::memcpy(target, text, take * sizeof(char16_t));
-#endif
-        stream.pending += take;
-        text += take;
-        length -= take;
-        if (stream.pending == kOutputBufferUnits) {
-            FlushOutput(stream);
-        }
     }
     return !stream.failed;
 }

@@ -67,9 +67,6 @@ struct WideOutputStream {
 // Creates path, or empties it when it exists.
 bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer);
 
-// Queues text for the file as UTF-16LE. False once a write has failed.
-bool WriteUnits(WideOutputStream& stream, const char16_t* text, std::size_t length);
-
 // Room for count units at the end of the queue, count at most
 // kOutputBufferUnits: the queued units go to the file first when the room
 // left is too small. Null once a write has failed. The units put there
