@@ -150,12 +150,46 @@ std::size_t FitField(char16_t* out, TextView piece, std::size_t width) {
     return Fit<NarrowLoops>(out, piece, width);
 }
 
+namespace {
+// Whether "CD" stands anywhere in title[0, length): only then can "CDATA".
+// Titles are short and nearly all lack the pair, so one pass of paired
+// comparisons, without the set-up of a general search, settles most.
+bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
+#if defined(QUENDIX_SSE2_LOOPS)
+    if (length > kVectorUnits) {
+        const __m128i first = _mm_set1_epi16(u'C');
+        const __m128i second = _mm_set1_epi16(u'D');
+        __m128i pairs = _mm_setzero_si128();
+        // Starts 0 to length - 2, eight a step; the last step overlaps.
+        const std::size_t lastStep = length - 1 - kVectorUnits;
+        for (std::size_t i = 0;; i += kVectorUnits) {
+            const std::size_t at = i < lastStep ? i : lastStep;
+            pairs = _mm_or_si128(pairs,
+                                 _mm_and_si128(_mm_cmpeq_epi16(LoadUnits(title + at), first),
+                                               _mm_cmpeq_epi16(LoadUnits(title + at + 1), second)));
+            if (at == lastStep) {
+                break;
+            }
+        }
+        return _mm_movemask_epi8(pairs) != 0;
+    }
+#endif
+    for (std::size_t i = 0; i + 1 < length; ++i) {
+        if (title[i] == u'C' && title[i + 1] == u'D') {
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
 bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16_t* fittedSummary) {
     // "CDATA" holds no space, so the padding after the title's own
     // characters cannot hold it, and the title's cut edges, mended to
     // spaces, cannot either.
     return fittedSummary[0] != u' ' &&
-           FindLiteral(fittedTitle, titleKept, 0, kCharacterData) == kNotFound;
+           !(MayHoldCharacterData(fittedTitle, titleKept) &&
+             FindLiteral(fittedTitle, titleKept, 0, kCharacterData) != kNotFound);
 }
 
 RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields) {

@@ -1,4 +1,5 @@
 // Fitting fields to their widths, the record filter, and the record layout.
+#include "convert/record.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,29 @@ TEST(RecordFilter, TitleHoldingCdataDropsTheItem) {
     ASSERT_EQ(f.size(), 2u);
     EXPECT_EQ(f[0].title, "cdata is fine");
     EXPECT_EQ(f[1].title, std::string(100, 'x'));
+}
+
+TEST(RecordFilter, CdataIsFoundAtEveryPlaceOfTitlesOfEveryLength) {
+    const std::u16string keptSummary = u"S";
+    for (std::size_t kept = 0; kept <= 100; ++kept) {
+        for (std::size_t at = 0; at + 5 <= kept; ++at) {
+            std::u16string title(100, u'x');
+            title.replace(at, 5, u"CDATA");
+            EXPECT_FALSE(quendix::KeepRecord(title.data(), kept, keptSummary.data()))
+                << "kept " << kept << " at " << at;
+        }
+        // Near-misses: the pair alone, and the literal cut by the end of
+        // the title's own characters.
+        std::u16string nearMisses(100, u'x');
+        for (std::size_t at = 0; at + 2 <= kept; at += 7) {
+            nearMisses.replace(at, 2, u"CD");
+        }
+        if (kept >= 4) {
+            nearMisses.replace(kept - 4, 5, u"CDATA");
+        }
+        EXPECT_TRUE(quendix::KeepRecord(nearMisses.data(), kept, keptSummary.data()))
+            << "kept " << kept;
+    }
 }
 
 TEST(RecordFilter, SummaryStartingWithASpaceDropsTheItem) {
