@@ -309,11 +309,25 @@ inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
     return left == 2 && text[1] < 128 && text[1] != u'/' ? text[1] : kNoKey;
 }
 
-#if !defined(QUENDIX_SSE2_LOOPS)
-inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
-    return MatchesAt(text, 0, literal);
-}
+// Whether a listed tag, held as its head and mask, starts at text, where
+// at least a head's length of text remains.
+inline bool HeadMatches(const char16_t* text, const char16_t* head, std::uint32_t mask) {
+#if defined(QUENDIX_SSE2_LOOPS)
+    const __m128i* const wanted = reinterpret_cast<const __m128i*>(head);
+    const unsigned low = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), _mm_load_si128(wanted))));
+    const unsigned high = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), _mm_load_si128(wanted + 1))));
+    return ((low | high << 16) & mask) == mask;
+#else
+    for (std::size_t i = 0; i < kLiteralHeadLength; ++i) {
+        if ((mask >> (2 * i) & 3) != 0 && text[i] != head[i]) {
+            return false;
+        }
+    }
+    return true;
 #endif
+}
 
 inline bool MatchesWhole(const char16_t* text, std::size_t length, std::size_t at,
                          const Literal& literal) {
@@ -363,15 +377,24 @@ TagIndex::TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std
         const Literal& literal = tags[tag];
         const std::size_t key =
             literal.text[0] == u'<' ? KeyAt(literal.text, literal.length) : kNoKey;
-        // The scan looks past a '<' only for a lower-case letter or '/'.
-        listed_[tag] = key != kNoKey && key >= u'a';
+        // The scan looks past a '<' only for a lower-case letter or '/',
+        // and compares no more than a head.
+        listed_[tag] = key != kNoKey && key >= u'a' && literal.length <= kLiteralHeadLength;
         chain_[tag] = kNoTag;
         if (listed_[tag]) {
             chain_[tag] = byKey_[key];
             byKey_[key] = static_cast<unsigned char>(tag);
         }
         TagPlace* const share = places_ + tag * share_;
-        cursors_[tag] = Cursor{share, share, share + share_, 0};
+        Cursor& cursor = cursors_[tag];
+        for (std::size_t i = 0; i < kLiteralHeadLength; ++i) {
+            cursor.head[i] = literal.head[i];
+        }
+        cursor.headMask = literal.headMask;
+        cursor.end = share;
+        cursor.limit = share + share_;
+        cursor.next = share;
+        cursor.from = 0;
         beyond_[tag] = LiteralSearch(literal);
     }
 }
@@ -387,10 +410,9 @@ inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_
         return true;
     }
     for (unsigned char tag = byKey_[key]; tag != kNoTag; tag = chain_[tag]) {
-        const Literal& literal = tags_[tag];
-        if (kRoomy ? MatchesWithRoom(text + at, literal)
-                   : MatchesWhole(text, length, at, literal)) {
-            Cursor& cursor = cursors_[tag];
+        Cursor& cursor = cursors_[tag];
+        if (kRoomy ? HeadMatches(text + at, cursor.head, cursor.headMask)
+                   : MatchesWhole(text, length, at, tags_[tag])) {
             if (cursor.end == cursor.limit) {
                 indexedEnd_ = at;
                 return false;

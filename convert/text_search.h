@@ -172,17 +172,18 @@ class TagIndex {
             Build(text, length);
         }
         // Walk on from the last answer, or from the first place when a
-        // search starts earlier.
+        // search starts earlier. The walk runs on copies, which the
+        // compiler keeps in registers.
         Cursor& cursor = cursors_[tag];
-        if (from < cursor.from) {
-            cursor.next = places_ + tag * share_;
+        const TagPlace* next = from < cursor.from ? places_ + tag * share_ : cursor.next;
+        const TagPlace* const end = cursor.end;
+        while (next != end && *next < from) {
+            ++next;
         }
+        cursor.next = next;
         cursor.from = from;
-        while (cursor.next != cursor.end && *cursor.next < from) {
-            ++cursor.next;
-        }
-        if (cursor.next != cursor.end) {
-            return static_cast<std::ptrdiff_t>(*cursor.next);
+        if (next != end) {
+            return static_cast<std::ptrdiff_t>(*next);
         }
         return FindBeyond(tag, text, length, from);
     }
@@ -211,11 +212,14 @@ class TagIndex {
     bool listed_[kMaxTags];
     // A tag's share of the places runs to limit; those listed so far run
     // to end, and the next search walks on from next. from is where the
-    // last search started.
+    // last search started. The tag's head is kept here too, so that a
+    // visit finds all it needs for the tag in one place.
     struct Cursor {
-        TagPlace* next;
+        alignas(16) char16_t head[kLiteralHeadLength];
+        std::uint32_t headMask;
         TagPlace* end;
         TagPlace* limit;
+        const TagPlace* next;
         std::size_t from;
     };
     Cursor cursors_[kMaxTags];
