@@ -185,16 +185,33 @@ namespace {
 const Literal kTags[] = {MakeLiteral(u"<item>"),     MakeLiteral(u"<title>"),
                          MakeLiteral(u"</title>"),   MakeLiteral(u"<pubDate>"),
                          MakeLiteral(u"</pubDate>"), MakeLiteral(u"<Upper>"),
-                         MakeLiteral(u"<tick>")};
+                         MakeLiteral(u"<tick>"),     MakeLiteral(u"<transcriptionLines>")};
 constexpr std::size_t kTagCount = sizeof kTags / sizeof kTags[0];
 
 // Tags, their near-misses and runs of '<', so the index meets every case:
-// a '<' alone, several in one step, tags sharing their first letters.
+// a '<' alone, several in one step, tags sharing their first letters, and a
+// tag longer than the head the index compares.
 std::u16string TagText(std::mt19937& random, std::size_t length) {
-    static const std::u16string pieces[] = {
-        u"<item>",  u"<title>", u"</title>", u"<pubDate>", u"</pubDate>", u"<Upper>",
-        u"<tick>",  u"<ite",    u"</titl",   u"<<<<",      u"<",          u"</",
-        u"<\u0100", u"x",       u"text ",    u"<p>",       u"</pub",      u"<t"};
+    static const std::u16string pieces[] = {u"<item>",
+                                            u"<title>",
+                                            u"</title>",
+                                            u"<pubDate>",
+                                            u"</pubDate>",
+                                            u"<Upper>",
+                                            u"<tick>",
+                                            u"<ite",
+                                            u"</titl",
+                                            u"<<<<",
+                                            u"<",
+                                            u"</",
+                                            u"<\u0100",
+                                            u"x",
+                                            u"text ",
+                                            u"<p>",
+                                            u"</pub",
+                                            u"<t",
+                                            u"<transcriptionLines>",
+                                            u"<transcriptionLine"};
     std::u16string text;
     while (text.size() < length) {
         text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
