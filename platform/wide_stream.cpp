@@ -184,20 +184,26 @@ inline std::size_t DecodeShortUtf8(const unsigned char* bytes, std::size_t size,
 // the first byte does not start one.
 inline bool DecodeShortUtf8Run(WideInputStream& stream, char16_t* out, std::size_t& count,
                                std::size_t capacity) {
+    // Local copies, which stay in registers for the run.
+    const unsigned char* const bytes = stream.bytes;
+    const std::size_t filled = stream.filled;
     const std::size_t start = stream.position;
-    while (count < capacity && stream.bytes[stream.position] >= 0x80) {
-        const std::size_t used = DecodeShortUtf8(stream.bytes + stream.position,
-                                                 stream.filled - stream.position, out + count);
+    std::size_t position = start;
+    std::size_t stored = count;
+    while (stored < capacity && bytes[position] >= 0x80) {
+        const std::size_t used = DecodeShortUtf8(bytes + position, filled - position, out + stored);
         if (used == 0) {
             break;
         }
-        ++count;
-        stream.position += used;
-        if (stream.position == stream.filled) {
+        ++stored;
+        position += used;
+        if (position == filled) {
             break;
         }
     }
-    return stream.position != start;
+    stream.position = position;
+    count = stored;
+    return position != start;
 }
 
 // Decodes the next character, turning CR LF into LF. Returns the bytes it
