@@ -86,7 +86,15 @@ struct WideLoops {
             CopyUnits(out, from, count);
             return;
         }
-        for (std::size_t i = 0; i + kUnits < count; i += kUnits) {
+        std::size_t i = 0;
+        for (; i + 2 * kUnits < count; i += 2 * kUnits) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+            _mm256_storeu_si256(
+                reinterpret_cast<__m256i*>(out + i + kUnits),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i + kUnits)));
+        }
+        if (i + kUnits < count) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
         }
@@ -100,7 +108,12 @@ struct WideLoops {
             return;
         }
         const __m256i spaces = _mm256_set1_epi16(u' ');
-        for (std::size_t i = 0; i + kUnits < count; i += kUnits) {
+        std::size_t i = 0;
+        for (; i + 2 * kUnits < count; i += 2 * kUnits) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + kUnits), spaces);
+        }
+        if (i + kUnits < count) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + count - kUnits), spaces);
