@@ -81,42 +81,49 @@ struct NarrowLoops {
 // The same in steps of sixteen characters, for pieces that long.
 struct WideLoops {
     static constexpr std::size_t kUnits = 16;
+
+    // Where a copy's steps come from.
+    struct FromText {
+        const char16_t* from;
+        QUENDIX_TARGET_AVX2 __m256i At(std::size_t i) const {
+            return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i));
+        }
+    };
+    struct Spaces {
+        QUENDIX_TARGET_AVX2 __m256i At(std::size_t) const { return _mm256_set1_epi16(u' '); }
+    };
+
+    // Stores out[0, count), count at least kUnits, from source: two steps
+    // a turn, then the last step placed to end at count, overlapping the
+    // one before.
+    template <class Source>
+    QUENDIX_TARGET_AVX2 static void Steps(char16_t* out, std::size_t count, Source source) {
+        std::size_t i = 0;
+        for (; i + 2 * kUnits < count; i += 2 * kUnits) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), source.At(i));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + kUnits),
+                                source.At(i + kUnits));
+        }
+        if (i + kUnits < count) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), source.At(i));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + count - kUnits),
+                            source.At(count - kUnits));
+    }
+
     QUENDIX_TARGET_AVX2 static void Copy(char16_t* out, const char16_t* from, std::size_t count) {
         if (count < kUnits) {
             CopyUnits(out, from, count);
             return;
         }
-        std::size_t i = 0;
-        for (; i + 2 * kUnits < count; i += 2 * kUnits) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
-            _mm256_storeu_si256(
-                reinterpret_cast<__m256i*>(out + i + kUnits),
-                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i + kUnits)));
-        }
-        if (i + kUnits < count) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
-        }
-        const std::size_t last = count - kUnits;
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + last),
-                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + last)));
+        Steps(out, count, FromText{from});
     }
     QUENDIX_TARGET_AVX2 static void Pad(char16_t* out, std::size_t count) {
         if (count < kUnits) {
             PadWithSpaces(out, count);
             return;
         }
-        const __m256i spaces = _mm256_set1_epi16(u' ');
-        std::size_t i = 0;
-        for (; i + 2 * kUnits < count; i += 2 * kUnits) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + kUnits), spaces);
-        }
-        if (i + kUnits < count) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + count - kUnits), spaces);
+        Steps(out, count, Spaces{});
     }
 };
 #endif
@@ -164,14 +171,17 @@ std::size_t FitField(char16_t* out, TextView piece, std::size_t width) {
 }
 
 namespace {
-// Whether "CD" stands anywhere in title[0, length): only then can "CDATA".
-// Titles are short and nearly all lack the pair, so one pass of paired
-// comparisons, without the set-up of a general search, settles most.
+// Whether the first two characters of "CDATA" stand anywhere in
+// title[0, length): only then can the whole. Titles are short and nearly
+// all lack the pair, so one pass of paired comparisons, without the set-up
+// of a general search, settles most.
 bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
+    const char16_t firstCharacter = kCharacterData.text[0];
+    const char16_t secondCharacter = kCharacterData.text[1];
 #if defined(QUENDIX_SSE2_LOOPS)
     if (length > kVectorUnits) {
-        const __m128i first = _mm_set1_epi16(u'C');
-        const __m128i second = _mm_set1_epi16(u'D');
+        const __m128i first = _mm_set1_epi16(static_cast<short>(firstCharacter));
+        const __m128i second = _mm_set1_epi16(static_cast<short>(secondCharacter));
         __m128i pairs = _mm_setzero_si128();
         // Starts 0 to length - 2, eight a step; the last step overlaps.
         const std::size_t lastStep = length - 1 - kVectorUnits;
@@ -188,7 +198,7 @@ bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
     }
 #endif
     for (std::size_t i = 0; i + 1 < length; ++i) {
-        if (title[i] == u'C' && title[i + 1] == u'D') {
+        if (title[i] == firstCharacter && title[i + 1] == secondCharacter) {
             return true;
         }
     }

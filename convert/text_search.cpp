@@ -54,17 +54,22 @@ inline __m128i LoadNarrowed(const char16_t* text) {
     return _mm_packus_epi16(Load(text), Load(text + 8));
 }
 
-// Whether the literal starts at text, where at least a literal's head of
-// text remains: the head compared in two steps.
-inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
-    if (literal.length > kLiteralHeadLength) {
-        return MatchesAt(text, 0, literal);
-    }
+// Whether a literal's head, with mask holding two bits for each of its
+// characters, starts at text, where at least a head's length of text
+// remains: compared in two steps.
+inline bool HeadMatches(const char16_t* text, const char16_t* head, std::uint32_t mask) {
     const unsigned low =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), Load(literal.head))));
-    const unsigned high = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), Load(literal.head + 8))));
-    return ((low | high << 16) & literal.headMask) == literal.headMask;
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), Load(head))));
+    const unsigned high =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), Load(head + 8))));
+    return ((low | high << 16) & mask) == mask;
+}
+
+// Whether the literal starts at text, where at least a literal's head of
+// text remains.
+inline bool MatchesWithRoom(const char16_t* text, const Literal& literal) {
+    return literal.length > kLiteralHeadLength ? MatchesAt(text, 0, literal)
+                                               : HeadMatches(text, literal.head, literal.headMask);
 }
 
 // Whether the literal starts at start, where at least its length of text
@@ -309,25 +314,16 @@ inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
     return left == 2 && text[1] < 128 && text[1] != u'/' ? text[1] : kNoKey;
 }
 
-// Whether a listed tag, held as its head and mask, starts at text, where
-// at least a head's length of text remains.
+#if !defined(QUENDIX_SSE2_LOOPS)
 inline bool HeadMatches(const char16_t* text, const char16_t* head, std::uint32_t mask) {
-#if defined(QUENDIX_SSE2_LOOPS)
-    const __m128i* const wanted = reinterpret_cast<const __m128i*>(head);
-    const unsigned low = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text), _mm_load_si128(wanted))));
-    const unsigned high = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi16(Load(text + 8), _mm_load_si128(wanted + 1))));
-    return ((low | high << 16) & mask) == mask;
-#else
     for (std::size_t i = 0; i < kLiteralHeadLength; ++i) {
         if ((mask >> (2 * i) & 3) != 0 && text[i] != head[i]) {
             return false;
         }
     }
     return true;
-#endif
 }
+#endif
 
 inline bool MatchesWhole(const char16_t* text, std::size_t length, std::size_t at,
                          const Literal& literal) {
@@ -459,17 +455,20 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
         return;
     }
     std::size_t at = 0;
-#if defined(QUENDIX_SSE2_LOOPS)
     // Most of the text lies far enough from its end that a head read from
-    // any '<' of a step stays inside it.
+    // any '<' there stays inside it.
     const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;
+#if defined(QUENDIX_SSE2_LOOPS)
     if (!ScanSteps<true>(text, length, at, roomyStop) ||
         !ScanSteps<false>(text, length, at, length)) {
         return;
     }
 #endif
     for (; at < length; ++at) {
-        if (text[at] == u'<' && !Visit<false>(text, length, at)) {
+        if (text[at] != u'<') {
+            continue;
+        }
+        if (at < roomyStop ? !Visit<true>(text, length, at) : !Visit<false>(text, length, at)) {
             return;
         }
     }

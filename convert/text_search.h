@@ -215,7 +215,7 @@ class TagIndex {
     // last search started. The tag's head is kept here too, so that a
     // visit finds all it needs for the tag in one place.
     struct Cursor {
-        alignas(16) char16_t head[kLiteralHeadLength];
+        char16_t head[kLiteralHeadLength];
         std::uint32_t headMask;
         TagPlace* end;
         TagPlace* limit;
