@@ -131,7 +131,7 @@ struct WideLoops {
 template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std::size_t width) {
     const std::size_t kept = piece.length < width ? piece.length : width;
     Loops::Copy(out, piece.text, kept);
-    MendCutEdges(out, kept);
+    MendCopiedEdges(out, piece.text, kept);
     Loops::Pad(out + kept, width - kept);
     return kept;
 }

@@ -241,19 +241,25 @@ inline bool IsLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// Makes a piece cut out of whole text hold whole characters only: a first
+// Makes a piece copied from whole text hold whole characters only: a first
 // half of a pair left at its end, or a second half left at its start,
-// becomes a space.
-inline void MendCutEdges(char16_t* piece, std::size_t length) {
+// becomes a space in copy. The edges are judged on from, the text copied,
+// so that a check right after a vector copy need not wait for its stores.
+inline void MendCopiedEdges(char16_t* copy, const char16_t* from, std::size_t length) {
     if (length == 0) {
         return;
     }
-    if (IsHighSurrogate(piece[length - 1])) {
-        piece[length - 1] = u' ';
+    if (IsHighSurrogate(from[length - 1])) {
+        copy[length - 1] = u' ';
     }
-    if (IsLowSurrogate(piece[0])) {
-        piece[0] = u' ';
+    if (IsLowSurrogate(from[0])) {
+        copy[0] = u' ';
     }
+}
+
+// The same for a piece already in place.
+inline void MendCutEdges(char16_t* piece, std::size_t length) {
+    MendCopiedEdges(piece, piece, length);
 }
 
 } // namespace quendix
