@@ -24,7 +24,11 @@ constexpr std::size_t kTitleWidth = 100;
 constexpr std::size_t kDateWidth = 50;
 constexpr std::size_t kSummaryWidth = 400;
 constexpr std::size_t kLinkWidth = 100;
-constexpr std::size_t kRecordWidth = kTitleWidth + kDateWidth + kSummaryWidth + kLinkWidth;
+// Where each field starts in a record.
+constexpr std::size_t kDateAt = kTitleWidth;
+constexpr std::size_t kSummaryAt = kDateAt + kDateWidth;
+constexpr std::size_t kLinkAt = kSummaryAt + kSummaryWidth;
+constexpr std::size_t kRecordWidth = kLinkAt + kLinkWidth;
 
 // A string held in fixed storage. U+0000 is an ordinary character, so the
 // length is kept rather than found by a terminator.

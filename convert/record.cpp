@@ -140,9 +140,9 @@ template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std
 // returns how many of the title's own characters it took.
 template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFields& fields) {
     const std::size_t titleKept = Fit<Loops>(record, fields.title, kTitleWidth);
-    Fit<Loops>(record + kTitleWidth, fields.date, kDateWidth);
-    Fit<Loops>(record + kTitleWidth + kDateWidth, fields.summary, kSummaryWidth);
-    Fit<Loops>(record + kRecordWidth - kLinkWidth, fields.link, kLinkWidth);
+    Fit<Loops>(record + kDateAt, fields.date, kDateWidth);
+    Fit<Loops>(record + kSummaryAt, fields.summary, kSummaryWidth);
+    Fit<Loops>(record + kLinkAt, fields.link, kLinkWidth);
     return titleKept;
 }
 
@@ -221,7 +221,7 @@ RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields) {
         return RecordFate::Refused;
     }
     const std::size_t titleKept = FitFields(record, fields);
-    if (!KeepRecord(record, titleKept, record + kTitleWidth + kDateWidth)) {
+    if (!KeepRecord(record, titleKept, record + kSummaryAt)) {
         return RecordFate::Dropped;
     }
     CommitUnits(output, kRecordWidth);
