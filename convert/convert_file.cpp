@@ -3,6 +3,8 @@
 // the whole grammar: there is no XML parser.
 #include "convert/convert_file.h"
 
+#include "convert/conversion.h"
+
 #include "convert/feed_storage.h"
 #include "convert/record.h"
 #include "convert/summary.h"
@@ -121,7 +123,8 @@ TextView SummaryOf(TextView description) {
     return SummaryPiece(description);
 }
 
-int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
+int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath,
+                     const ConversionOptions& options, ConversionObserver* observer) {
     WideInputStream input;
     if (inputPath == nullptr || outputPath == nullptr || !OpenInput(input, inputPath, InputBytes)) {
         return 0;
@@ -131,10 +134,16 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
         CloseInput(input);
         return 0;
     }
-    const bool loaded = LoadFeedText(input);
+    const bool loaded = LoadFeedText(input, options.encodingChosen ? &options.encoding : nullptr);
+    if (observer != nullptr) {
+        observer->EncodingChosen(input.encoding, input.encodingSource);
+    }
     CloseInput(input);
     const int RecordCount = loaded ? ConvertFeedText(output) : 0;
     const bool closed = CloseOutput(output);
+    if (observer != nullptr) {
+        observer->Finished(1);
+    }
     if (!loaded || !closed) {
         return 0; // a failed read or close leaves nothing we can vouch for
     }
@@ -147,8 +156,8 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath) {
 
 } // namespace
 
-bool LoadFeedText(WideInputStream& input) {
-    ChooseEncoding(input);
+bool LoadFeedText(WideInputStream& input, const Encoding* chosen) {
+    ChooseEncoding(input, chosen);
     // Reading line by line into LineBuffer and appending each line gives
     // exactly the text read at once, so it is read straight into FeedText:
     // no copy, and no call per line.
@@ -203,5 +212,15 @@ std::mutex ConversionLock;
 
 extern "C" int ConvertFile(const wchar_t* inputPath, const wchar_t* outputPath) {
     std::lock_guard<std::mutex> turn(ConversionLock);
-    return quendix::ConvertFileAlone(inputPath, outputPath);
+    return quendix::ConvertFileAlone(inputPath, outputPath, quendix::ConversionOptions{}, nullptr);
 }
+
+namespace quendix {
+
+int ConvertFileWith(const wchar_t* inputPath, const wchar_t* outputPath,
+                    const ConversionOptions& options, ConversionObserver* observer) {
+    std::lock_guard<std::mutex> turn(ConversionLock);
+    return ConvertFileAlone(inputPath, outputPath, options, observer);
+}
+
+} // namespace quendix

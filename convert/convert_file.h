@@ -9,7 +9,7 @@ namespace quendix {
 // Chooses the input's encoding, then reads the whole input into FeedText:
 // the lines joined as read, keeping the first 127999 characters. False when
 // a read failed.
-bool LoadFeedText(WideInputStream& input);
+bool LoadFeedText(WideInputStream& input, const Encoding* chosen = nullptr);
 
 // Walks FeedText item by item, writing a record for each kept item.
 // Returns the number of records handed to the output.

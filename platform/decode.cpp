@@ -186,12 +186,46 @@ std::size_t DecodeUtf16(const unsigned char* bytes, std::size_t size, bool atEnd
 
 } // namespace
 
-bool IsWindows1252Label(const char* label, std::size_t length) {
-    static const char* const kLabels[] = {
-        "ansi_x3.4-1968", "ascii",           "cp1252",     "cp819",     "csisolatin1",
-        "ibm819",         "iso-8859-1",      "iso-ir-100", "iso8859-1", "iso88591",
-        "iso_8859-1",     "iso_8859-1:1987", "l1",         "latin1",    "us-ascii",
-        "windows-1252",   "x-cp1252"};
+namespace {
+
+// Labels of the encodings read so far, as the web's Encoding Standard lists
+// them.
+constexpr EncodingLabel kLabels[] = {{"unicode-1-1-utf-8", Encoding::Utf8},
+                                     {"unicode11utf8", Encoding::Utf8},
+                                     {"unicode20utf8", Encoding::Utf8},
+                                     {"utf-8", Encoding::Utf8},
+                                     {"utf8", Encoding::Utf8},
+                                     {"x-unicode20utf8", Encoding::Utf8},
+                                     {"ansi_x3.4-1968", Encoding::Windows1252},
+                                     {"ascii", Encoding::Windows1252},
+                                     {"cp1252", Encoding::Windows1252},
+                                     {"cp819", Encoding::Windows1252},
+                                     {"csisolatin1", Encoding::Windows1252},
+                                     {"ibm819", Encoding::Windows1252},
+                                     {"iso-8859-1", Encoding::Windows1252},
+                                     {"iso-ir-100", Encoding::Windows1252},
+                                     {"iso8859-1", Encoding::Windows1252},
+                                     {"iso88591", Encoding::Windows1252},
+                                     {"iso_8859-1", Encoding::Windows1252},
+                                     {"iso_8859-1:1987", Encoding::Windows1252},
+                                     {"l1", Encoding::Windows1252},
+                                     {"latin1", Encoding::Windows1252},
+                                     {"us-ascii", Encoding::Windows1252},
+                                     {"windows-1252", Encoding::Windows1252},
+                                     {"x-cp1252", Encoding::Windows1252},
+                                     {"unicodefffe", Encoding::Utf16BE},
+                                     {"utf-16be", Encoding::Utf16BE},
+                                     {"csunicode", Encoding::Utf16LE},
+                                     {"iso-10646-ucs-2", Encoding::Utf16LE},
+                                     {"ucs-2", Encoding::Utf16LE},
+                                     {"unicode", Encoding::Utf16LE},
+                                     {"unicodefeff", Encoding::Utf16LE},
+                                     {"utf-16", Encoding::Utf16LE},
+                                     {"utf-16le", Encoding::Utf16LE}};
+
+} // namespace
+
+bool FindEncodingByLabel(const char* label, std::size_t length, Encoding* encoding) {
     while (length > 0 && IsAsciiSpace(label[0])) {
         ++label;
         --length;
@@ -199,38 +233,63 @@ bool IsWindows1252Label(const char* label, std::size_t length) {
     while (length > 0 && IsAsciiSpace(label[length - 1])) {
         --length;
     }
-    for (const char* known : kLabels) {
-        if (std::strlen(known) != length) {
+    for (const EncodingLabel& known : kLabels) {
+        if (std::strlen(known.label) != length) {
             continue;
         }
         std::size_t i = 0;
-        while (i < length && AsciiLower(label[i]) == known[i]) {
+        while (i < length && AsciiLower(label[i]) == known.label[i]) {
             ++i;
         }
         if (i == length) {
+            *encoding = known.encoding;
             return true;
         }
     }
     return false;
 }
 
+bool IsWindows1252Label(const char* label, std::size_t length) {
+    Encoding encoding = Encoding::Utf8;
+    return FindEncodingByLabel(label, length, &encoding) && encoding == Encoding::Windows1252;
+}
+
+const char* EncodingName(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8:
+        return "UTF-8";
+    case Encoding::Utf16LE:
+        return "UTF-16LE";
+    case Encoding::Utf16BE:
+        return "UTF-16BE";
+    case Encoding::Windows1252:
+        return "windows-1252";
+    }
+    return "UTF-8";
+}
+
+const EncodingLabel* EncodingLabels(std::size_t* count) {
+    *count = sizeof kLabels / sizeof kLabels[0];
+    return kLabels;
+}
+
 DetectedEncoding DetectEncoding(const unsigned char* bytes, std::size_t size) {
     if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        return {Encoding::Utf8, 3};
+        return {Encoding::Utf8, 3, EncodingSource::ByteOrderMark};
     }
     if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        return {Encoding::Utf16LE, 2};
+        return {Encoding::Utf16LE, 2, EncodingSource::ByteOrderMark};
     }
     if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
-        return {Encoding::Utf16BE, 2};
+        return {Encoding::Utf16BE, 2, EncodingSource::ByteOrderMark};
     }
     const char* label = nullptr;
     std::size_t labelLength = 0;
     if (FindDeclaredEncoding(bytes, size, &label, &labelLength) &&
         IsWindows1252Label(label, labelLength)) {
-        return {Encoding::Windows1252, 0};
+        return {Encoding::Windows1252, 0, EncodingSource::Declaration};
     }
-    return {Encoding::Utf8, 0};
+    return {Encoding::Utf8, 0, EncodingSource::Default};
 }
 
 std::size_t DecodeCharacter(Encoding encoding, const unsigned char* bytes, std::size_t size,

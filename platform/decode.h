@@ -10,9 +10,13 @@ namespace quendix {
 
 enum class Encoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
 
+// How the input's encoding was chosen.
+enum class EncodingSource { ByteOrderMark, Declaration, Default, Chosen };
+
 struct DetectedEncoding {
     Encoding encoding;
     std::size_t byteOrderMarkLength;
+    EncodingSource source;
 };
 
 // Chooses the encoding from the first bytes of the file: a byte-order mark,
@@ -22,6 +26,23 @@ DetectedEncoding DetectEncoding(const unsigned char* bytes, std::size_t size);
 // True when label names windows-1252 in the web's Encoding Standard (ASCII
 // case-insensitive, surrounding white space ignored).
 bool IsWindows1252Label(const char* label, std::size_t length);
+
+// The encoding a label names, as the standard's "get an encoding" finds it:
+// ASCII white space trimmed, ASCII case-insensitive. False when no encoding
+// has that label.
+bool FindEncodingByLabel(const char* label, std::size_t length, Encoding* encoding);
+
+// The standard's name of an encoding, such as "windows-1252".
+const char* EncodingName(Encoding encoding);
+
+struct EncodingLabel {
+    const char* label;
+    Encoding encoding;
+};
+
+// Every label the conversion knows, grouped by encoding; count is set to
+// their number.
+const EncodingLabel* EncodingLabels(std::size_t* count);
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 

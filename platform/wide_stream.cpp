@@ -342,13 +342,18 @@ bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buff
     return true;
 }
 
-void ChooseEncoding(WideInputStream& stream) {
+void ChooseEncoding(WideInputStream& stream, const Encoding* chosen) {
     // The encoding is chosen from the first buffer's worth of bytes, which
     // holds any byte-order mark and the XML declaration of a real feed.
     EnsureBytes(stream, kInputBufferBytes);
     const DetectedEncoding detected = DetectEncoding(stream.bytes, stream.filled);
     stream.encoding = detected.encoding;
+    stream.encodingSource = detected.source;
     stream.position = detected.byteOrderMarkLength;
+    if (chosen != nullptr && detected.source != EncodingSource::ByteOrderMark) {
+        stream.encoding = *chosen;
+        stream.encodingSource = EncodingSource::Chosen;
+    }
 }
 
 std::size_t ReadLine(WideInputStream& stream, char16_t* line, std::size_t limit) {

@@ -22,6 +22,7 @@ constexpr std::size_t kOutputBufferUnits = 163840;
 struct WideInputStream {
     std::FILE* file = nullptr;
     Encoding encoding = Encoding::Utf8;
+    EncodingSource encodingSource = EncodingSource::Default;
     unsigned char* bytes = nullptr; // kInputBufferBytes of fixed storage
     std::size_t position = 0;       // next undecoded byte
     std::size_t filled = 0;         // bytes held
@@ -34,8 +35,9 @@ struct WideInputStream {
 bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer);
 
 // Reads the first bytes and chooses the encoding from them; call once,
-// before the first ReadLine.
-void ChooseEncoding(WideInputStream& stream);
+// before the first read. A chosen encoding, when not null, takes the place
+// of any declaration; a byte-order mark still wins.
+void ChooseEncoding(WideInputStream& stream, const Encoding* chosen = nullptr);
 
 // Reads one line into line: at most limit - 1 characters, then a
 // terminator; stops after a newline and keeps it. CR LF arrives as LF. A
