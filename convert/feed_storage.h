@@ -6,6 +6,7 @@
 
 #include "convert/text_search.h"
 #include "platform/wide_stream.h"
+#include "quendix.h"
 
 #include <cstddef>
 
@@ -29,6 +30,12 @@ constexpr std::size_t kDateAt = kTitleWidth;
 constexpr std::size_t kSummaryAt = kDateAt + kDateWidth;
 constexpr std::size_t kLinkAt = kSummaryAt + kSummaryWidth;
 constexpr std::size_t kRecordWidth = kLinkAt + kLinkWidth;
+static_assert(kTitleWidth == QUENDIX_TITLE_CHARS && kDateWidth == QUENDIX_DATE_CHARS &&
+                  kSummaryWidth == QUENDIX_SUMMARY_CHARS && kLinkWidth == QUENDIX_LINK_CHARS,
+              "the record's widths are those the public header gives");
+static_assert(kDateAt == QUENDIX_DATE_OFFSET && kSummaryAt == QUENDIX_SUMMARY_OFFSET &&
+                  kLinkAt == QUENDIX_LINK_OFFSET && kRecordWidth == QUENDIX_RECORD_CHARS,
+              "the record's layout is the one the public header gives");
 
 // A string held in fixed storage. U+0000 is an ordinary character, so the
 // length is kept rather than found by a terminator.

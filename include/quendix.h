@@ -8,6 +8,23 @@
 
 #include <wchar.h>
 
+#define QUENDIX_VERSION_MAJOR 1
+#define QUENDIX_VERSION_MINOR 0
+#define QUENDIX_VERSION_PATCH 0
+
+/* The record file: records back to back, no header, no separator. Widths
+ * and offsets count 16-bit characters; each is two bytes, little-endian. */
+#define QUENDIX_RECORD_CHARS 650
+#define QUENDIX_RECORD_BYTES (QUENDIX_RECORD_CHARS * 2)
+#define QUENDIX_TITLE_OFFSET 0
+#define QUENDIX_TITLE_CHARS 100
+#define QUENDIX_DATE_OFFSET 100
+#define QUENDIX_DATE_CHARS 50
+#define QUENDIX_SUMMARY_OFFSET 150
+#define QUENDIX_SUMMARY_CHARS 400
+#define QUENDIX_LINK_OFFSET 550
+#define QUENDIX_LINK_CHARS 100
+
 #if defined(_WIN32)
 #if defined(QUENDIX_BUILDING_LIBRARY)
 /* The DLL's export table, ordinals included, is module/quendix.def alone:
