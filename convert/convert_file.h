@@ -2,6 +2,7 @@
 #ifndef QUENDIX_CONVERT_CONVERT_FILE_H
 #define QUENDIX_CONVERT_CONVERT_FILE_H
 
+#include "platform/record_output.h"
 #include "platform/wide_stream.h"
 
 namespace quendix {

@@ -5,6 +5,7 @@
 #define QUENDIX_CONVERT_FEED_STORAGE_H
 
 #include "convert/text_search.h"
+#include "platform/record_output.h"
 #include "platform/wide_stream.h"
 #include "quendix.h"
 

@@ -4,6 +4,7 @@
 
 #include "convert/feed_storage.h"
 #include "convert/text_search.h"
+#include "platform/record_output.h"
 #include "platform/wide_stream.h"
 
 namespace quendix {

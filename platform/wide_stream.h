@@ -1,6 +1,5 @@
-// Wide-character file streams: what the conversion needs from the runtime.
-// Input is read as bytes and decoded here (see decode.h); output is written
-// as UTF-16LE. Both keep their buffers in fixed storage: nothing is
+// The input stream: the feed file read as bytes and decoded here (see
+// decode.h) into 16-bit characters. Its buffer is fixed storage: nothing is
 // allocated per call.
 #ifndef QUENDIX_PLATFORM_WIDE_STREAM_H
 #define QUENDIX_PLATFORM_WIDE_STREAM_H
@@ -14,10 +13,6 @@
 namespace quendix {
 
 constexpr std::size_t kInputBufferBytes = 65536;
-// The output buffer holds all the records of a typical full feed (about
-// 240 items, 310 KB, in 320 KiB), so a conversion hands them to the file
-// in one write; larger feeds of short items take a few more.
-constexpr std::size_t kOutputBufferUnits = 163840;
 
 struct WideInputStream {
     std::FILE* file = nullptr;
@@ -57,33 +52,6 @@ inline bool AtEndOfInput(const WideInputStream& stream) {
 }
 
 void CloseInput(WideInputStream& stream);
-
-struct WideOutputStream {
-    std::FILE* file = nullptr;
-    char16_t* units = nullptr;           // kOutputBufferUnits of fixed storage
-    std::size_t pending = 0;             // units waiting in the buffer
-    unsigned long long bytesWritten = 0; // bytes the file has accepted
-    bool failed = false;
-};
-
-// Creates path, or empties it when it exists.
-bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer);
-
-// Room for count units at the end of the queue, count at most
-// kOutputBufferUnits: the queued units go to the file first when the room
-// left is too small. Null once a write has failed. The units put there
-// join the queue only through CommitUnits.
-char16_t* ReserveUnits(WideOutputStream& stream, std::size_t count);
-
-// Queues the count units put at the place ReserveUnits gave.
-void CommitUnits(WideOutputStream& stream, std::size_t count);
-
-// Hands every queued unit to the file. False when the file refused any.
-bool FlushOutput(WideOutputStream& stream);
-
-// Flushes and closes. False when the close failed; a failed flush shows in
-// failed, with bytesWritten telling how far the file got.
-bool CloseOutput(WideOutputStream& stream);
 
 } // namespace quendix
 

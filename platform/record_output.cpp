@@ -1,0 +1,59 @@
+#include "platform/record_output.h"
+
+namespace quendix {
+
+bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer) {
+    stream = WideOutputStream{};
+    stream.units = buffer;
+    stream.file = OpenWidePath(path, OpenMode::Write);
+    if (stream.file == nullptr) {
+        return false;
+    }
+    // The stream's own buffering is off: every byte the library counts as
+    // written has been handed to the system, so a failure can be placed.
+    std::setvbuf(stream.file, nullptr, _IONBF, 0);
+    return true;
+}
+
+bool FlushOutput(WideOutputStream& stream) {
+    if (stream.failed) {
+        return false;
+    }
+    const std::size_t bytes = stream.pending * sizeof(char16_t);
+    const std::size_t written = bytes == 0 ? 0 : std::fwrite(stream.units, 1, bytes, stream.file);
+    stream.bytesWritten += written;
+    stream.pending = 0;
+    if (written != bytes) {
+        stream.failed = true;
+    }
+    return !stream.failed;
+}
+
+char16_t* ReserveUnits(WideOutputStream& stream, std::size_t count) {
+    if (count > kOutputBufferUnits - stream.pending) {
+        FlushOutput(stream);
+    }
+    return stream.failed ? nullptr : stream.units + stream.pending;
+}
+
+void CommitUnits(WideOutputStream& stream, std::size_t count) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    char16_t* units = stream.units + stream.pending;
+    for (std::size_t i = 0; i < count; ++i) {
+        units[i] = static_cast<char16_t>((units[i] >> 8) | (units[i] << 8));
+    }
+#endif
+    stream.pending += count;
+}
+
+bool CloseOutput(WideOutputStream& stream) {
+    if (stream.file == nullptr) {
+        return false;
+    }
+    FlushOutput(stream);
+    const bool closed = std::fclose(stream.file) == 0;
+    stream.file = nullptr;
+    return closed;
+}
+
+} // namespace quendix
