@@ -7,6 +7,8 @@
 
 #include "platform/decode.h"
 
+#include <cstddef>
+
 namespace quendix {
 
 struct ConversionOptions {
@@ -14,6 +16,10 @@ struct ConversionOptions {
     // still wins.
     bool encodingChosen = false;
     Encoding encoding = Encoding::Utf8;
+    // The most characters a window of the feed text holds: 127999, the
+    // feed text's capacity; tests and fuzzing set a smaller one (at least
+    // 16) to see many windows in a small feed.
+    std::size_t windowLimit = 127999;
 };
 
 // The elements an item is made of, in the order they are searched for.

@@ -2,8 +2,6 @@
 
 namespace quendix {
 
-char16_t FeedText[kFeedTextCapacity];
-std::size_t FeedLength;
 char16_t LineBuffer[kLineBufferCapacity];
 
 namespace {
@@ -20,8 +18,6 @@ FieldText TitleField = {TitleText, kTitleCapacity, 0};
 FieldText DateField = {DateText, kDateCapacity, 0};
 FieldText LinkField = {LinkText, kLinkCapacity, 0};
 FieldText SummaryField = {SummaryText, kSummaryCapacity, 0};
-
-TagPlace TagPlaces[kTagPlaceCapacity];
 
 unsigned char InputBytes[kInputBufferBytes];
 char16_t OutputUnits[kOutputBufferUnits];

@@ -46,8 +46,6 @@ struct FieldText {
     std::size_t length;
 };
 
-extern char16_t FeedText[kFeedTextCapacity];
-extern std::size_t FeedLength;
 extern char16_t LineBuffer[kLineBufferCapacity];
 extern FieldText RawDescription;
 extern FieldText TitleField;
@@ -60,7 +58,6 @@ extern FieldText SummaryField;
 // four times the items of a typical full feed. The text after the first
 // tag to run out of places is searched directly.
 constexpr std::size_t kTagPlaceCapacity = 8192;
-extern TagPlace TagPlaces[kTagPlaceCapacity];
 
 // Buffers of the two file streams.
 extern unsigned char InputBytes[kInputBufferBytes];

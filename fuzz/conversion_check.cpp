@@ -1,4 +1,6 @@
 // The whole conversion, through ConvertFile itself, on a real file.
+#include "convert/conversion.h"
+#include "convert/feed_window.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
 #include "quendix.h"
@@ -12,7 +14,7 @@ constexpr std::size_t kRecordBytes = 1300;
 // The reference searches naively; past this it would be too slow to run on
 // every input. A full feed text in UTF-16 is about 250 KiB.
 constexpr std::size_t kReferenceLimit = 512 * 1024;
-constexpr std::size_t kFeedLimit = 127999;
+constexpr std::size_t kFeedLimit = quendix::kWindowLimit;
 
 struct Output {
     int result;
@@ -22,6 +24,21 @@ struct Output {
 Output ConvertOnce(const ScratchFile& input) {
     const ScratchFile output;
     const int result = ConvertFile(input.WidePath().c_str(), output.WidePath().c_str());
+    return {result, ReadBytes(output.Path())};
+}
+
+// A small window shows the window rule at work in feeds of a few hundred
+// characters; its size comes from the input, so each input keeps its own.
+std::size_t SmallWindowFor(const std::string& bytes) {
+    return 16 + bytes.size() % 97;
+}
+
+Output ConvertInSmallWindows(const ScratchFile& input, std::size_t windowLimit) {
+    const ScratchFile output;
+    quendix::ConversionOptions options;
+    options.windowLimit = windowLimit;
+    const int result = quendix::ConvertFileWith(input.WidePath().c_str(), output.WidePath().c_str(),
+                                                options, nullptr);
     return {result, ReadBytes(output.Path())};
 }
 
@@ -41,11 +58,12 @@ std::string CheckRecordFile(const Output& out) {
     return "";
 }
 
-std::string CheckAgainstReference(const std::string& bytes, const Output& out) {
+std::string CheckAgainstReference(const std::string& bytes, const Output& out,
+                                  std::size_t windowLimit) {
     if (bytes.size() > kReferenceLimit) {
         return "";
     }
-    const quendix_reference::Result expected = quendix_reference::ConvertBytes(bytes);
+    const quendix_reference::Result expected = quendix_reference::ConvertBytes(bytes, windowLimit);
     if (out.result != expected.count) {
         return Describe("result against the reference", expected.count, out.result);
     }
@@ -75,7 +93,17 @@ std::string CheckConversion(const std::string& bytes) {
     if (second.result != first.result || second.bytes != first.bytes) {
         return "a second conversion of the same input gave other output";
     }
-    return CheckAgainstReference(bytes, first);
+    failure = CheckAgainstReference(bytes, first, quendix::kWindowLimit);
+    if (!failure.empty()) {
+        return failure;
+    }
+    const std::size_t window = SmallWindowFor(bytes);
+    const Output windowed = ConvertInSmallWindows(input, window);
+    failure = CheckRecordFile(windowed);
+    if (failure.empty()) {
+        failure = CheckAgainstReference(bytes, windowed, window);
+    }
+    return failure.empty() ? "" : "in windows of " + std::to_string(window) + ": " + failure;
 }
 
 namespace {

@@ -1,8 +1,12 @@
 #include "platform/wide_path.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <wchar.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -53,7 +57,13 @@ std::FILE* OpenWidePath(const wchar_t* path, OpenMode mode) {
         return nullptr;
     }
     // Windows paths are already UTF-16: the wide API takes them as they are.
-    return _wfopen(path, mode == OpenMode::Read ? L"rb" : L"wb");
+    if (mode == OpenMode::Read) {
+        return _wfopen(path, L"rb");
+    }
+    // Created when missing, and otherwise not emptied yet: the caller first
+    // makes sure it is not the input.
+    const int descriptor = _wopen(path, _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
 }
 
 #else
@@ -66,8 +76,14 @@ std::FILE* OpenWidePath(const wchar_t* path, OpenMode mode) {
     if (!EncodePathUtf8(path, encoded, sizeof encoded) || encoded[0] == 0) {
         return nullptr;
     }
-    std::FILE* stream = std::fopen(encoded, mode == OpenMode::Read ? "rb" : "wb");
-    if (stream == nullptr || mode == OpenMode::Write) {
+    if (mode == OpenMode::Write) {
+        // Created when missing, and otherwise not emptied yet: the caller
+        // first makes sure it is not the input.
+        const int descriptor = open(encoded, O_WRONLY | O_CREAT, 0666);
+        return descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
+    }
+    std::FILE* stream = std::fopen(encoded, "rb");
+    if (stream == nullptr) {
         return stream;
     }
     // A directory opens for reading here but fails on the first read; treat

@@ -414,8 +414,41 @@ Result ConvertText(const std::u16string& text) {
     return result;
 }
 
-Result ConvertBytes(const std::string& bytes) {
-    return ConvertText(FeedTextOf(bytes));
+Result ConvertWindowed(const std::u16string& text, std::size_t windowLimit) {
+    Result total;
+    auto append = [&total](const Result& window) {
+        total.count += window.count;
+        total.records += window.records;
+    };
+    std::size_t start = 0;
+    for (;;) {
+        if (text.size() - start <= windowLimit) {
+            append(ConvertText(text.substr(start)));
+            return total;
+        }
+        std::size_t length = windowLimit;
+        const char16_t last = text[start + length - 1];
+        if (last >= 0xD800 && last <= 0xDBFF) {
+            --length;
+        }
+        const std::u16string window = text.substr(start, length);
+        const std::size_t lastItem = window.rfind(u"<item>");
+        if (lastItem != npos && lastItem >= 1) {
+            append(ConvertText(window.substr(0, lastItem)));
+            start += lastItem;
+            continue;
+        }
+        append(ConvertText(window));
+        const std::size_t next = text.find(u"<item>", start + 1);
+        if (next == npos) {
+            return total;
+        }
+        start = next;
+    }
+}
+
+Result ConvertBytes(const std::string& bytes, std::size_t windowLimit) {
+    return ConvertWindowed(DecodeFeed(bytes), windowLimit);
 }
 
 } // namespace quendix_reference

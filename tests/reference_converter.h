@@ -39,8 +39,14 @@ struct Result {
 // The item loop over a feed text.
 Result ConvertText(const std::u16string& text);
 
+// A text of any length, window by window: each window holds at most
+// windowLimit characters (127999 in the library) and ends before the last
+// "<item>" lying wholly in it, which opens the next window; a window with no
+// such item is converted whole, and the next starts at the next "<item>".
+Result ConvertWindowed(const std::u16string& text, std::size_t windowLimit = 127999);
+
 // From file bytes to record file.
-Result ConvertBytes(const std::string& bytes);
+Result ConvertBytes(const std::string& bytes, std::size_t windowLimit = 127999);
 
 // Strings as 16-bit characters.
 std::u16string ToUtf16(const std::u32string& characters);

@@ -1,0 +1,39 @@
+// The watcher the command's report uses: it numbers the items and records,
+// finds the line each item starts on, tells why an item was dropped, and
+// passes it all to a ConversionObserver.
+#ifndef QUENDIX_CONVERT_ITEM_WATCH_H
+#define QUENDIX_CONVERT_ITEM_WATCH_H
+
+#include "convert/conversion.h"
+#include "convert/item_loop.h"
+
+namespace quendix {
+
+class ItemWatch {
+  public:
+    static constexpr bool kWatching = true;
+
+    explicit ItemWatch(ConversionObserver& observer) : observer_(observer) {}
+
+    void ItemSeen(TextView text, const ItemSighting& sighting);
+
+    // The window's first characters are left behind as the window moves on:
+    // their lines are counted, and the next window starts after them.
+    void TextPassed(TextView passed);
+
+    ConversionObserver& observer() { return observer_; }
+
+  private:
+    long long LineOf(TextView text, std::size_t at);
+
+    ConversionObserver& observer_;
+    long long items_ = 0;
+    long long records_ = 0;
+    long long linesBeforeWindow_ = 0; // line breaks before the window's start
+    std::size_t countedUpTo_ = 0;     // the window's line breaks before this are in
+    long long linesInWindow_ = 0;
+};
+
+} // namespace quendix
+
+#endif
