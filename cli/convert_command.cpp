@@ -104,7 +104,7 @@ int CheckOutput(const ConvertRequest& request, Plan& plan) {
     }
     if (plan.input.regular && IsSameFile(plan.input, plan.output)) {
         return Fail(request.output,
-                    "is the same file as the input " + request.input + "; it is left as it is");
+                    "not written: it is the same file as the input, " + request.input);
     }
     if (plan.outputKind != OutputKind::File || !plan.output.exists || request.force) {
         return 0;
