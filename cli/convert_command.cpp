@@ -186,7 +186,7 @@ int CheckRecordsLanded(const std::string& path, const std::string& name, int rec
                        const ConversionWatch& watch) {
     const FileFacts written = ExamineFile(path);
     if (!written.exists) {
-        return Fail(name, "cannot create output", errno != 0 ? errno : ENOENT);
+        return Fail(name, "cannot create output", ENOENT);
     }
     if (written.size == records * kRecordBytes && !watch.WriteRefused()) {
         return 0;
