@@ -1,59 +1,74 @@
 #include "cli/arguments.h"
 
+#include "platform/utf8.h"
+
 namespace quendix_cli {
+
+namespace {
+
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+bool IsHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+void AppendWide(std::wstring& wide, char32_t value) {
+    if (kWideIsUtf16 && value >= 0x10000) {
+        wide.push_back(static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10)));
+        wide.push_back(static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
+    } else {
+        wide.push_back(static_cast<wchar_t>(value));
+    }
+}
+
+} // namespace
 
 bool WidenUtf8(const std::string& bytes, std::wstring& wide) {
     wide.clear();
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t extra = 0;
-        char32_t value = lead;
-        char32_t minimum = 0;
-        if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3, value = lead & 0x07, minimum = 0x10000;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2, value = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1, value = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0x80) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        char32_t value = 0;
+        const std::size_t used =
+            quendix::DecodeUtf8Strictly(bytes.data() + at, bytes.size() - at, &value);
+        if (used == 0) {
+            wide.clear();
             return false;
         }
-        if (i + extra >= bytes.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
+        AppendWide(wide, value);
+        at += used;
+    }
+    return true;
+}
+
+bool NarrowToUtf8(const std::wstring& wide, std::string& bytes) {
+    bytes.clear();
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t value = static_cast<char32_t>(wide[i]);
+        if (kWideIsUtf16) {
+            value &= 0xFFFF;
+            if (IsHighSurrogate(value) && i + 1 < wide.size() &&
+                IsLowSurrogate(static_cast<char32_t>(wide[i + 1]) & 0xFFFF)) {
+                const char32_t low = static_cast<char32_t>(wide[++i]) & 0xFFFF;
+                value = 0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00);
             }
-            value = (value << 6) | (next & 0x3F);
         }
-        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        char encoded[quendix::kMaxUtf8Bytes];
+        const std::size_t length = quendix::EncodeUtf8(value, encoded);
+        if (length == 0) {
+            bytes.clear();
             return false;
         }
-        wide.push_back(static_cast<wchar_t>(value));
-        i += extra + 1;
+        bytes.append(encoded, length);
     }
     return true;
 }
 
 void AppendUtf8(std::string& out, char32_t value) {
-    if (value < 0x80) {
-        out.push_back(static_cast<char>(value));
-    } else if (value < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (value >> 6)));
-        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else if (value < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (value >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (value >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    }
+    char encoded[quendix::kMaxUtf8Bytes];
+    out.append(encoded, quendix::EncodeUtf8(value, encoded));
 }
 
 } // namespace quendix_cli

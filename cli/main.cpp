@@ -1,201 +1,124 @@
 // quendix: the command-line face of the library.
-//   quendix convert INPUT OUTPUT   convert a saved feed into a record file
-//   quendix show [--json] FILE     print a record file
-// The library reports only a count, so the command checks what it cannot:
-// that the input can be read, that the output can be written, and that
-// every record reached the file.
-#include "cli/arguments.h"
+//   quendix convert [--explain] [--encoding LABEL] [--force] INPUT OUTPUT
+//   quendix show [--json] FILE
+//   quendix encodings
+// Each platform's entry point (cli/system_*.cpp) hands Run the arguments
+// as UTF-8.
+#include "cli/convert_command.h"
+#include "cli/options.h"
 #include "cli/show.h"
+#include "cli/system.h"
+#include "platform/decode.h"
 #include "quendix.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#ifndef QUENDIX_VERSION
-#define QUENDIX_VERSION "unknown"
-#endif
 
 namespace {
 
-constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr long long kRecordBytes = 1300;
+
+#define QUENDIX_STRINGIFY(value) #value
+#define QUENDIX_VERSION_TEXT(major, minor, patch)                                                  \
+    QUENDIX_STRINGIFY(major) "." QUENDIX_STRINGIFY(minor) "." QUENDIX_STRINGIFY(patch)
 
 const char kUsage[] =
-    "Usage: quendix convert INPUT OUTPUT\n"
+    "Usage: quendix convert [--explain] [--encoding LABEL] [--force] INPUT OUTPUT\n"
     "       quendix show [--json] FILE\n"
+    "       quendix encodings\n"
     "       quendix --help | --version\n"
     "\n"
-    "convert  Reads the RSS 2.0 feed INPUT ('-' for standard input) and writes one\n"
-    "         650-character record per news item to OUTPUT, as UTF-16LE. Prints the\n"
-    "         number of records written.\n"
-    "show     Prints the records of FILE, one block per record with its title,\n"
-    "         date, summary and link; with --json, one JSON object per line.\n"
+    "convert    Reads the RSS 2.0 feed INPUT ('-' for standard input) and writes one\n"
+    "           650-character record per news item to OUTPUT ('-' for standard\n"
+    "           output), as UTF-16LE. Prints the number of records written, on\n"
+    "           standard error when the records go to standard output. It will not\n"
+    "           write over its input, nor over a file that is not a record file.\n"
+    "  --explain         Also prints on standard error what became of each item:\n"
+    "                    kept as which record, or dropped and why, and a total.\n"
+    "  --encoding LABEL  Decodes the feed as LABEL whatever the file declares; a\n"
+    "                    byte-order mark still wins. 'quendix encodings' and the\n"
+    "                    manual page quendix(1) list the labels.\n"
+    "  --force           Replaces OUTPUT even when it is not a record file.\n"
+    "show       Prints the records of FILE ('-' for standard input), one block per\n"
+    "           record with its title, date, summary and link, padding removed;\n"
+    "           control characters are escaped (\\x1b, \\u0085) and a backslash is\n"
+    "           doubled. With --json, JSON Lines: one JSON object per record and line.\n"
+    "encodings  Lists every encoding --encoding accepts: its name, then its labels.\n"
     "\n"
-    "Exit status: 0 on success, 1 when a file cannot be read or written, 2 on bad usage.\n";
+    "Options come before the operands ('--' ends them). Each item is read by\n"
+    "searching from its <item> for <title>, </title>, <description>, </description>,\n"
+    "<link>, </link>, <pubDate> and </pubDate>, in that fixed order, each search\n"
+    "starting where the last one found its element. An element given out of that\n"
+    "order is taken from a later item: an item that gives <link> before\n"
+    "<description> takes its link and date from the next item, and that next item\n"
+    "gives no record of its own.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a file cannot be read or written or would be\n"
+    "lost, 2 on bad usage.\n";
 
-int Fail(const std::string& path, const char* what, int error) {
-    std::fprintf(stderr, "quendix: %s: %s: %s\n", path.c_str(), what, std::strerror(error));
-    return kExitFailure;
-}
-
-int UsageError(const char* message) {
-    std::fprintf(stderr, "quendix: %s\n\n%s", message, kUsage);
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "quendix: %s\n\n%s", message.c_str(), kUsage);
     return kExitUsage;
 }
 
-// The input must open for reading and must not be a directory.
-int CheckInput(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return Fail(path, "cannot open input", errno);
-    }
-    struct stat status;
-    const bool isDirectory = fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode);
-    std::fclose(file);
-    return isDirectory ? Fail(path, "cannot read input", EISDIR) : 0;
-}
-
-bool IsRegularOrMissing(const std::string& path) {
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0) {
-        return true;
-    }
-    return S_ISREG(status.st_mode);
-}
-
-// Opening for append creates a missing output and leaves an existing one
-// as it is, so a failure here costs the user nothing.
-int CheckOutput(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (file == nullptr) {
-        return Fail(path, "cannot create output", errno);
-    }
-    std::fclose(file);
-    return 0;
-}
-
-// Copies the finished record file to a destination that is not a regular
-// file (a device, a pipe, standard output), checking every write.
-int CopyToDestination(const std::string& from, const std::string& to) {
-    std::FILE* source = std::fopen(from.c_str(), "rb");
-    std::FILE* target = to == "-" ? stdout : std::fopen(to.c_str(), "wb");
-    if (source == nullptr || target == nullptr) {
-        const int error = errno;
-        if (source != nullptr) {
-            std::fclose(source);
+// One line per encoding: its name, then every label that names it.
+int ListEncodings() {
+    std::size_t count = 0;
+    const quendix::EncodingLabel* labels = quendix::EncodingLabels(&count);
+    for (std::size_t first = 0; first < count; ++first) {
+        bool listed = false;
+        for (std::size_t earlier = 0; earlier < first && !listed; ++earlier) {
+            listed = labels[earlier].encoding == labels[first].encoding;
         }
-        return Fail(to, "cannot create output", error);
-    }
-    char chunk[65536];
-    std::size_t got = 0;
-    bool written = true;
-    while (written && (got = std::fread(chunk, 1, sizeof chunk, source)) > 0) {
-        written = std::fwrite(chunk, 1, got, target) == got;
-    }
-    written = written && std::fflush(target) == 0;
-    const int error = errno;
-    std::fclose(source);
-    if (target != stdout) {
-        written = std::fclose(target) == 0 && written;
-    }
-    return written ? 0 : Fail(to, "write failed", error);
-}
-
-int RunConversion(const std::wstring& input, const std::string& outputName,
-                  const std::wstring& output) {
-    const int records = ConvertFile(input.c_str(), output.c_str());
-    struct stat status;
-    if (stat(outputName.c_str(), &status) != 0) {
-        Fail(outputName, "cannot create output", errno);
-        return -1;
-    }
-    if (static_cast<long long>(status.st_size) != records * kRecordBytes) {
-        Fail(outputName, "write failed", EIO);
-        return -1;
-    }
-    return records;
-}
-
-bool Widen(const std::string& path, std::wstring& wide) {
-    if (quendix_cli::WidenUtf8(path, wide)) {
-        return true;
-    }
-    std::fprintf(stderr, "quendix: %s: path is not valid UTF-8\n", path.c_str());
-    return false;
-}
-
-int Convert(const std::string& inputName, const std::string& outputName) {
-    const std::string inputPath = inputName == "-" ? "/dev/stdin" : inputName;
-    std::wstring input;
-    if (!Widen(inputPath, input) || CheckInput(inputPath) != 0) {
-        return kExitFailure;
-    }
-    if (outputName != "-" && IsRegularOrMissing(outputName)) {
-        std::wstring output;
-        if (!Widen(outputName, output) || CheckOutput(outputName) != 0) {
-            return kExitFailure;
+        if (listed) {
+            continue;
         }
-        const int records = RunConversion(input, outputName, output);
-        if (records < 0) {
-            return kExitFailure;
+        std::string line = quendix::EncodingName(labels[first].encoding);
+        line += ":";
+        for (std::size_t i = first; i < count; ++i) {
+            if (labels[i].encoding == labels[first].encoding) {
+                line += std::string(" ") + labels[i].label;
+            }
         }
-        std::printf("%d\n", records);
-        return 0;
+        std::printf("%s\n", line.c_str());
     }
-    // Not a plain file: convert into a temporary file, then copy it over.
-    const char* directory = std::getenv("TMPDIR");
-    std::string staging =
-        std::string(directory && *directory ? directory : "/tmp") + "/quendix-XXXXXX";
-    const int descriptor = mkstemp(&staging[0]);
-    if (descriptor < 0) {
-        return Fail(staging, "cannot create temporary file", errno);
-    }
-    close(descriptor);
-    std::wstring staged;
-    Widen(staging, staged);
-    const int records = RunConversion(input, staging, staged);
-    const int status = records < 0 ? kExitFailure : CopyToDestination(staging, outputName);
-    std::remove(staging.c_str());
-    if (status != 0) {
-        return status;
-    }
-    std::fprintf(outputName == "-" ? stderr : stdout, "%d\n", records);
-    return 0;
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 2) {
+namespace quendix_cli {
+
+int Run(int argc, const std::string* argv) {
+    PrepareProcess();
+    if (argc < 1) {
         return UsageError("no command given");
     }
-    const std::string command = argv[1];
+    const std::string& command = argv[0];
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
     }
     if (command == "--version") {
-        std::printf("quendix %s\n", QUENDIX_VERSION);
+        std::printf("quendix %s\n",
+                    QUENDIX_VERSION_TEXT(QUENDIX_VERSION_MAJOR, QUENDIX_VERSION_MINOR,
+                                         QUENDIX_VERSION_PATCH));
         return 0;
     }
     if (command == "convert") {
-        if (argc != 4) {
-            return UsageError("convert takes an input and an output");
-        }
-        return Convert(argv[2], argv[3]);
+        ConvertRequest request;
+        const std::string error = ReadConvertArguments(argc - 1, argv + 1, request);
+        return error.empty() ? RunConvert(request) : UsageError(error);
     }
     if (command == "show") {
-        const bool asJson = argc == 4 && std::string(argv[2]) == "--json";
-        if (argc != (asJson ? 4 : 3)) {
-            return UsageError("show takes one record file, optionally after --json");
-        }
-        return quendix_cli::ShowRecords(argv[asJson ? 3 : 2], asJson);
+        ShowRequest request;
+        const std::string error = ReadShowArguments(argc - 1, argv + 1, request);
+        return error.empty() ? RunShow(request) : UsageError(error);
     }
-    return UsageError(("unknown command '" + command + "'").c_str());
+    if (command == "encodings") {
+        return argc == 1 ? ListEncodings() : UsageError("encodings takes no arguments");
+    }
+    return UsageError("unknown command '" + command + "'");
 }
+
+} // namespace quendix_cli

@@ -1,5 +1,7 @@
 #include "platform/wide_path.h"
 
+#include "platform/utf8.h"
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -14,33 +16,16 @@ namespace quendix {
 
 bool EncodePathUtf8(const wchar_t* path, char* buffer, std::size_t bufferSize) {
     std::size_t used = 0;
-    auto put = [&](unsigned value) {
-        if (used + 1 >= bufferSize) {
-            return false;
-        }
-        buffer[used++] = static_cast<char>(value);
-        return true;
-    };
     for (const wchar_t* p = path; *p != 0; ++p) {
-        const unsigned long value = static_cast<unsigned long>(*p);
-        bool ok = true;
-        if (value < 0x80) {
-            ok = put(value);
-        } else if (value < 0x800) {
-            ok = put(0xC0 | (value >> 6)) && put(0x80 | (value & 0x3F));
-        } else if (value >= 0xD800 && value <= 0xDFFF) {
-            ok = false;
-        } else if (value < 0x10000) {
-            ok = put(0xE0 | (value >> 12)) && put(0x80 | ((value >> 6) & 0x3F)) &&
-                 put(0x80 | (value & 0x3F));
-        } else if (value <= 0x10FFFF) {
-            ok = put(0xF0 | (value >> 18)) && put(0x80 | ((value >> 12) & 0x3F)) &&
-                 put(0x80 | ((value >> 6) & 0x3F)) && put(0x80 | (value & 0x3F));
-        } else {
-            ok = false;
-        }
-        if (!ok) {
+        char encoded[kMaxUtf8Bytes];
+        // Each wchar_t is taken as one value: on Windows a surrogate unit
+        // is refused here, as a path there never needs this form.
+        const std::size_t length = EncodeUtf8(static_cast<char32_t>(*p), encoded);
+        if (length == 0 || used + length >= bufferSize) {
             return false;
+        }
+        for (std::size_t i = 0; i < length; ++i) {
+            buffer[used++] = encoded[i];
         }
     }
     if (bufferSize == 0) {

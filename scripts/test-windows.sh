@@ -84,3 +84,8 @@ done
 
 echo "== Test program under Wine ($((${#pairs[@]} / 2)) feeds)"
 "$wine" "$build/windows/quendix_wine_test.exe" "${arguments[@]}"
+
+echo "== quendix.exe under Wine"
+mkdir -p "$work/command"
+tests/platform/windows_command_test.sh "$wine" "$build/windows/quendix.exe" "$linux_quendix" \
+    "$PWD" "$work/command"

@@ -1,0 +1,15 @@
+// quendix convert: the conversion, with the checks that keep the user's
+// files safe and the failures named for what they are.
+#ifndef QUENDIX_CLI_CONVERT_COMMAND_H
+#define QUENDIX_CLI_CONVERT_COMMAND_H
+
+#include "cli/options.h"
+
+namespace quendix_cli {
+
+// Returns the exit status: 0, or 1 with a message on standard error.
+int RunConvert(const ConvertRequest& request);
+
+} // namespace quendix_cli
+
+#endif

@@ -1,0 +1,49 @@
+// What the conversion reports about a feed, gathered for the command: with
+// --explain, one line per item on standard error and a closing total;
+// without it, only the counts the command needs to warn of an empty result.
+#ifndef QUENDIX_CLI_EXPLAIN_H
+#define QUENDIX_CLI_EXPLAIN_H
+
+#include "convert/conversion.h"
+
+#include <string>
+
+namespace quendix_cli {
+
+// The line --explain prints for one item, without its newline, such as
+// "item 3 (line 41): kept as record 2".
+std::string DescribeItem(const quendix::ItemReport& item);
+
+class ConversionWatch final : public quendix::ConversionObserver {
+  public:
+    explicit ConversionWatch(bool explain) : explain_(explain) {}
+
+    void EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) override;
+    void ItemReached(const quendix::ItemReport& item) override;
+    void Finished(long long windows) override;
+
+    long long ItemsReached() const { return itemsReached_; }
+    // True when the output refused a record: the file ends short.
+    bool WriteRefused() const { return fates_[Index(quendix::ItemFate::WriteRefused)] > 0; }
+
+    // The closing line of --explain, without its newline: what the items
+    // came to, the encoding and how it was chosen.
+    std::string Total(int recordsWritten) const;
+
+  private:
+    static constexpr int kFateCount = static_cast<int>(quendix::ItemFate::Incomplete) + 1;
+    static int Index(quendix::ItemFate fate) { return static_cast<int>(fate); }
+
+    bool explain_;
+    bool encodingKnown_ = false;
+    quendix::Encoding encoding_ = quendix::Encoding::Utf8;
+    quendix::EncodingSource source_ = quendix::EncodingSource::Default;
+    long long itemsReached_ = 0;
+    long long itemsBorrowing_ = 0;
+    long long fates_[kFateCount] = {};
+    long long windows_ = 0;
+};
+
+} // namespace quendix_cli
+
+#endif

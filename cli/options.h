@@ -1,0 +1,34 @@
+// Reading each command's options and operands. Options come first; an
+// option after an operand, or one the command does not know, is a usage
+// error, so a mistyped command never runs as something else.
+#ifndef QUENDIX_CLI_OPTIONS_H
+#define QUENDIX_CLI_OPTIONS_H
+
+#include "platform/decode.h"
+
+#include <string>
+
+namespace quendix_cli {
+
+struct ConvertRequest {
+    bool explain = false;
+    bool force = false;
+    bool encodingChosen = false;
+    quendix::Encoding encoding = quendix::Encoding::Utf8;
+    std::string input;
+    std::string output;
+};
+
+struct ShowRequest {
+    bool asJson = false;
+    std::string path;
+};
+
+// Each reads the arguments that follow the command's name. They return an
+// empty string when the arguments are good, else the usage error to print.
+std::string ReadConvertArguments(int argc, const std::string* argv, ConvertRequest& request);
+std::string ReadShowArguments(int argc, const std::string* argv, ShowRequest& request);
+
+} // namespace quendix_cli
+
+#endif

@@ -1,0 +1,83 @@
+// What the command asks of the operating system, answered once per
+// platform: cli/system_posix.cpp and cli/system_windows.cpp. Everything
+// else in cli/ is the same on both.
+#ifndef QUENDIX_CLI_SYSTEM_H
+#define QUENDIX_CLI_SYSTEM_H
+
+#include <cstdio>
+#include <string>
+
+namespace quendix_cli {
+
+// Runs the command on its UTF-8 arguments (the command name left out) and
+// returns the exit status. Each platform's entry point calls it.
+int Run(int argc, const std::string* argv);
+
+// Puts the standard streams in binary mode, so records and text go out
+// byte for byte, and makes a write past the file size limit fail with
+// EFBIG instead of ending the process, so the command can say so.
+void PrepareProcess();
+
+// What the command needs to know of a file before it writes anything.
+struct FileFacts {
+    bool exists = false;
+    bool regular = false;
+    bool directory = false;
+    // Which file it is, however it is reached: the device (volume) and the
+    // file's number on it.
+    unsigned long long volume = 0;
+    unsigned long long index = 0;
+    long long size = 0;
+};
+
+// Facts about the file at path, links followed; exists is false when it
+// cannot be examined.
+FileFacts ExamineFile(const std::string& path);
+
+enum class StandardStream { Input, Output };
+
+// Facts about the file a standard stream is connected to.
+FileFacts ExamineStandardStream(StandardStream stream);
+
+inline bool IsSameFile(const FileFacts& one, const FileFacts& other) {
+    return one.exists && other.exists && one.volume == other.volume && one.index == other.index;
+}
+
+// Opens path with a binary stdio mode ("rb", "ab", "wb"). Null, with errno
+// set, when it cannot.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+
+// After a write to path stopped short at size bytes: tries to write one
+// more byte there, then puts the file back as it was. Returns the error
+// that write gives (ENOSPC, EFBIG, ...), the real cause of the failure, or
+// 0 when it now succeeds.
+int ProbeWriteFailure(const std::string& path, long long size);
+
+// A temporary file that the conversion reads from or writes into, removed
+// when this goes away.
+class StagingFile {
+  public:
+    StagingFile() = default;
+    ~StagingFile();
+    StagingFile(const StagingFile&) = delete;
+    StagingFile& operator=(const StagingFile&) = delete;
+
+    // Creates the file in the temporary directory. False, with the reason
+    // in failure, when it cannot.
+    bool Create(std::string& failure);
+    // Its path, for messages.
+    const std::string& Name() const { return name_; }
+    // A path that reaches this very file, as the library takes it.
+    const std::wstring& LibraryPath() const { return libraryPath_; }
+    // The file, open for reading and writing.
+    std::FILE* Stream() const { return stream_; }
+
+  private:
+    std::string name_;
+    std::wstring libraryPath_;
+    std::FILE* stream_ = nullptr;
+};
+
+} // namespace quendix_cli
+
+#endif

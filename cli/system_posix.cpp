@@ -1,0 +1,110 @@
+// The command's entry point and file questions on POSIX systems.
+#include "cli/system.h"
+
+#include "cli/arguments.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+int main(int argc, char** argv) {
+    // Arguments stay as the bytes given: a path need not be UTF-8 to be
+    // opened, only to be handed to the library.
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return quendix_cli::Run(static_cast<int>(arguments.size()), arguments.data());
+}
+
+namespace quendix_cli {
+
+namespace {
+
+FileFacts FactsOf(const struct stat& status) {
+    FileFacts facts;
+    facts.exists = true;
+    facts.regular = S_ISREG(status.st_mode);
+    facts.directory = S_ISDIR(status.st_mode);
+    facts.volume = static_cast<unsigned long long>(status.st_dev);
+    facts.index = static_cast<unsigned long long>(status.st_ino);
+    facts.size = static_cast<long long>(status.st_size);
+    return facts;
+}
+
+} // namespace
+
+void PrepareProcess() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+FileFacts ExamineFile(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 ? FactsOf(status) : FileFacts{};
+}
+
+FileFacts ExamineStandardStream(StandardStream stream) {
+    struct stat status;
+    const int descriptor = stream == StandardStream::Input ? 0 : 1;
+    return fstat(descriptor, &status) == 0 ? FactsOf(status) : FileFacts{};
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+int ProbeWriteFailure(const std::string& path, long long size) {
+    const int descriptor = open(path.c_str(), O_WRONLY);
+    if (descriptor < 0) {
+        return errno;
+    }
+    const char probe = ' ';
+    int cause = 0;
+    if (pwrite(descriptor, &probe, 1, static_cast<off_t>(size)) != 1) {
+        cause = errno;
+    } else if (ftruncate(descriptor, static_cast<off_t>(size)) != 0) {
+        cause = errno;
+    }
+    close(descriptor);
+    return cause;
+}
+
+StagingFile::~StagingFile() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        unlink(name_.c_str());
+    }
+}
+
+bool StagingFile::Create(std::string& failure) {
+    const char* directory = std::getenv("TMPDIR");
+    name_ = std::string(directory != nullptr && *directory != 0 ? directory : "/tmp") +
+            "/quendix-XXXXXX";
+    const int descriptor = mkstemp(&name_[0]);
+    if (descriptor < 0) {
+        failure = name_ + ": cannot create temporary file: " + std::strerror(errno);
+        return false;
+    }
+    stream_ = fdopen(descriptor, "w+b");
+    if (stream_ == nullptr) {
+        failure = name_ + ": cannot open temporary file: " + std::strerror(errno);
+        close(descriptor);
+        unlink(name_.c_str());
+        return false;
+    }
+    if (WidenUtf8(name_, libraryPath_)) {
+        return true;
+    }
+    // TMPDIR holds bytes that are not UTF-8, so the library cannot be given
+    // the name; the open descriptor still reaches the same file.
+    const std::string alias = "/proc/self/fd/" + std::to_string(descriptor);
+    if (access(alias.c_str(), R_OK | W_OK) == 0 && WidenUtf8(alias, libraryPath_)) {
+        return true;
+    }
+    failure = name_ + ": the temporary directory's path (TMPDIR) is not valid UTF-8";
+    return false;
+}
+
+} // namespace quendix_cli

@@ -1,0 +1,130 @@
+// The command's entry point and file questions on Windows, where paths and
+// arguments are UTF-16 and the wide API is the one that takes them all.
+#include "cli/system.h"
+
+#include "cli/arguments.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cwchar>
+#include <fcntl.h>
+#include <io.h>
+#include <vector>
+#include <windows.h>
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+        std::string argument;
+        if (!quendix_cli::NarrowToUtf8(argv[i], argument)) {
+            std::fprintf(stderr, "quendix: argument %d is not valid UTF-16\n", i);
+            return 2;
+        }
+        arguments.push_back(argument);
+    }
+    return quendix_cli::Run(static_cast<int>(arguments.size()), arguments.data());
+}
+
+namespace quendix_cli {
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide;
+    WidenUtf8(text, wide);
+    return wide;
+}
+
+FileFacts FactsOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr ||
+        !GetFileInformationByHandle(handle, &information)) {
+        return FileFacts{};
+    }
+    FileFacts facts;
+    facts.exists = true;
+    facts.directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.regular = !facts.directory && GetFileType(handle) == FILE_TYPE_DISK;
+    facts.volume = information.dwVolumeSerialNumber;
+    facts.index = (static_cast<unsigned long long>(information.nFileIndexHigh) << 32) |
+                  information.nFileIndexLow;
+    facts.size =
+        static_cast<long long>((static_cast<unsigned long long>(information.nFileSizeHigh) << 32) |
+                               information.nFileSizeLow);
+    return facts;
+}
+
+} // namespace
+
+void PrepareProcess() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+FileFacts ExamineFile(const std::string& path) {
+    // No access asked for: only the file's information is read. Backup
+    // semantics let a directory be opened too, so it can be named as one.
+    const HANDLE handle =
+        CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return FileFacts{};
+    }
+    const FileFacts facts = FactsOf(handle);
+    CloseHandle(handle);
+    return facts;
+}
+
+FileFacts ExamineStandardStream(StandardStream stream) {
+    return FactsOf(
+        GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
+}
+
+int ProbeWriteFailure(const std::string& path, long long size) {
+    const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) {
+        return errno;
+    }
+    const char probe = ' ';
+    int cause = 0;
+    if (_lseeki64(descriptor, size, SEEK_SET) != size || _write(descriptor, &probe, 1) != 1) {
+        cause = errno;
+    } else if (_chsize_s(descriptor, size) != 0) {
+        cause = errno;
+    }
+    _close(descriptor);
+    return cause;
+}
+
+StagingFile::~StagingFile() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        _wremove(libraryPath_.c_str());
+    }
+}
+
+bool StagingFile::Create(std::string& failure) {
+    wchar_t directory[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameW(directory, L"qdx", 0, name) == 0) {
+        failure = "cannot create temporary file (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    libraryPath_ = name;
+    NarrowToUtf8(libraryPath_, name_);
+    stream_ = _wfopen(name, L"w+b");
+    if (stream_ == nullptr) {
+        failure = name_ + ": cannot open temporary file";
+        _wremove(name);
+        return false;
+    }
+    return true;
+}
+
+} // namespace quendix_cli
