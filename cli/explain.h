@@ -21,10 +21,13 @@ class ConversionWatch final : public quendix::ConversionObserver {
     void EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) override;
     void ItemReached(const quendix::ItemReport& item) override;
     void Finished(long long windows) override;
+    void OutputFailed() override { outputFailed_ = true; }
 
     long long ItemsReached() const { return itemsReached_; }
     // True when the output refused a record: the file ends short.
-    bool WriteRefused() const { return fates_[Index(quendix::ItemFate::WriteRefused)] > 0; }
+    bool WriteRefused() const {
+        return outputFailed_ || fates_[Index(quendix::ItemFate::WriteRefused)] > 0;
+    }
 
     // The closing line of --explain, without its newline: what the items
     // came to, the encoding and how it was chosen.
@@ -35,6 +38,7 @@ class ConversionWatch final : public quendix::ConversionObserver {
     static int Index(quendix::ItemFate fate) { return static_cast<int>(fate); }
 
     bool explain_;
+    bool outputFailed_ = false;
     bool encodingKnown_ = false;
     quendix::Encoding encoding_ = quendix::Encoding::Utf8;
     quendix::EncodingSource source_ = quendix::EncodingSource::Default;

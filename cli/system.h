@@ -47,10 +47,10 @@ inline bool IsSameFile(const FileFacts& one, const FileFacts& other) {
 // set, when it cannot.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 
-// After a write to path stopped short at size bytes: tries to write one
-// more byte there, then puts the file back as it was. Returns the error
-// that write gives (ENOSPC, EFBIG, ...), the real cause of the failure, or
-// 0 when it now succeeds.
+// After a write to path failed and the file was cut back to its size bytes
+// of whole records: tries to write one more record there, then puts the
+// file back as it was. Returns the error that write gives (ENOSPC, EFBIG,
+// ...), the real cause of the failure, or 0 when it now succeeds.
 int ProbeWriteFailure(const std::string& path, long long size);
 
 // A temporary file that the conversion reads from or writes into, removed

@@ -2,6 +2,7 @@
 #include "cli/system.h"
 
 #include "cli/arguments.h"
+#include "quendix.h"
 
 #include <cerrno>
 #include <csignal>
@@ -60,11 +61,20 @@ int ProbeWriteFailure(const std::string& path, long long size) {
     if (descriptor < 0) {
         return errno;
     }
-    const char probe = ' ';
+    // The write that failed had a whole record to put past size; part of
+    // one may still fit, and only the write after it gives the error.
+    const char probe[QUENDIX_RECORD_BYTES] = {};
     int cause = 0;
-    if (pwrite(descriptor, &probe, 1, static_cast<off_t>(size)) != 1) {
-        cause = errno;
-    } else if (ftruncate(descriptor, static_cast<off_t>(size)) != 0) {
+    for (std::size_t done = 0; done < sizeof probe && cause == 0;) {
+        const ssize_t wrote = pwrite(descriptor, probe + done, sizeof probe - done,
+                                     static_cast<off_t>(size) + static_cast<off_t>(done));
+        if (wrote <= 0) {
+            cause = wrote < 0 ? errno : EIO;
+        } else {
+            done += static_cast<std::size_t>(wrote);
+        }
+    }
+    if (ftruncate(descriptor, static_cast<off_t>(size)) != 0 && cause == 0) {
         cause = errno;
     }
     close(descriptor);

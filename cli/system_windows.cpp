@@ -3,6 +3,7 @@
 #include "cli/system.h"
 
 #include "cli/arguments.h"
+#include "quendix.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -90,11 +91,22 @@ int ProbeWriteFailure(const std::string& path, long long size) {
     if (descriptor < 0) {
         return errno;
     }
-    const char probe = ' ';
+    // The write that failed had a whole record to put past size; part of
+    // one may still fit, and only the write after it gives the error.
+    const char probe[QUENDIX_RECORD_BYTES] = {};
     int cause = 0;
-    if (_lseeki64(descriptor, size, SEEK_SET) != size || _write(descriptor, &probe, 1) != 1) {
+    if (_lseeki64(descriptor, size, SEEK_SET) != size) {
         cause = errno;
-    } else if (_chsize_s(descriptor, size) != 0) {
+    }
+    for (unsigned done = 0; done < sizeof probe && cause == 0;) {
+        const int wrote = _write(descriptor, probe + done, sizeof probe - done);
+        if (wrote <= 0) {
+            cause = wrote < 0 ? errno : EIO;
+        } else {
+            done += static_cast<unsigned>(wrote);
+        }
+    }
+    if (_chsize_s(descriptor, size) != 0 && cause == 0) {
         cause = errno;
     }
     _close(descriptor);

@@ -65,6 +65,8 @@ class ConversionObserver {
     virtual void ItemReached(const ItemReport& item) = 0;
     // The feed text ended, or was converted window by window (windows > 1).
     virtual void Finished(long long windows) = 0;
+    // The file refused a write; it was cut back to its whole records.
+    virtual void OutputFailed() {}
 };
 
 // ConvertFile with options; observer may be null. Returns the number of

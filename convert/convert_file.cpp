@@ -48,6 +48,9 @@ int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
         watch.observer().Finished(outcome.windows);
     }
     if (output.failed) {
+        if constexpr (Watch::kWatching) {
+            watch.observer().OutputFailed();
+        }
         // Only the records that reached the file whole count, and the file
         // is cut back to them: it never ends in part of a record.
         const unsigned long long whole = output.bytesWritten / kRecordBytes * kRecordBytes;
