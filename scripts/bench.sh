@@ -54,15 +54,18 @@ echo "== Google Benchmark: $repetitions repetitions, interleaved, medians" >&2
 echo "== callgrind: $calls and $((2 * calls)) calls per feed" >&2
 : >"$results/callgrind.tsv"
 : >"$results/memory.tsv"
-for feed in typical small worst-open-dates worst-near-misses worst-angles; do
+for feed in typical small worst-open-dates worst-near-misses worst-angles long-50mb \
+    worst-window-edges; do
     counts=()
-    for n in "$calls" "$((2 * calls))"; do
+    n_calls=$calls
+    case $feed in long-* | worst-window-*) n_calls=1 ;; esac # tens of megabytes a call
+    for n in "$n_calls" "$((2 * n_calls))"; do
         valgrind --tool=callgrind --callgrind-out-file="$scratch/callgrind.out" \
             "$build/bench/quendix_callgrind_driver" "$feeds/$feed.xml" "$scratch/out.rec" "$n" \
             >/dev/null 2>"$scratch/callgrind.log"
         counts+=("$(sed -n 's/.*Collected : *\([0-9]*\).*/\1/p' "$scratch/callgrind.log")")
     done
-    printf '%s\t%s\t%s\t%s\n' "$feed" "$calls" "${counts[0]}" "${counts[1]}" >>"$results/callgrind.tsv"
+    printf '%s\t%s\t%s\t%s\n' "$feed" "$n_calls" "${counts[0]}" "${counts[1]}" >>"$results/callgrind.tsv"
     /usr/bin/time -v "$build/quendix" convert "$feeds/$feed.xml" "$scratch/out.rec" \
         >/dev/null 2>"$scratch/time.log"
     printf '%s\t%s\n' "$feed" \

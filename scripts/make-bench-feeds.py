@@ -15,6 +15,12 @@ Every feed is made from a fixed seed, so two runs write the same bytes.
   worst-near-misses.xml descriptions dense with near-misses of "&lt",
                        "alt=" and "style=" (and of the closing tags)
   worst-angles.xml     nothing but "<"
+  long-50mb.xml        a realistic feed of 50 MB: the typical feed's items,
+                       converted window by window
+  worst-window-edges.xml  20 MB in which every window of the feed text
+                       starts with an "<item>" and holds another one six
+                       characters before its end, so each window is
+                       converted nearly whole and its end read again
 
 The worst cases hold exactly 127999 characters, the capacity of the feed
 text; the typical feed holds a little less, so all of it is converted.
@@ -210,8 +216,33 @@ def near_misses_feed(rng):
     return pad_to_capacity(text[: -len(CHANNEL_TAIL)], CHANNEL_TAIL)
 
 
-def write(directory, name, text):
-    assert characters(text) <= CAPACITY, name
+LONG_BYTES = 50 * 1000 * 1000
+
+
+def long_feed(rng):
+    """The typical feed's items, as many as 50 MB holds."""
+    parts = [channel_head("Harbour Town Gazette")]
+    size = len(parts[0].encode("utf-8"))
+    index = 0
+    while size < LONG_BYTES:
+        item = typical_item(rng, index)
+        parts.append(item)
+        size += len(item.encode("utf-8"))
+        index += 1
+    parts.append(CHANNEL_TAIL)
+    return "".join(parts)
+
+
+def window_edges_feed(size=20 * 1000 * 1000):
+    """Each window starts at an "<item>" and ends with another one, whole,
+    in its last six characters: the window is converted up to it and read
+    again from there."""
+    block = "<item>" + "x" * (CAPACITY - 12)
+    return block * (size // len(block)) + "<item>"
+
+
+def write(directory, name, text, long=False):
+    assert long or characters(text) <= CAPACITY, name
     with open(os.path.join(directory, name), "w", encoding="utf-8", newline="\n") as out:
         out.write(text)
 
@@ -226,6 +257,8 @@ def main():
     write(args.directory, "worst-open-dates.xml", open_dates_feed(random.Random(SEED)))
     write(args.directory, "worst-near-misses.xml", near_misses_feed(random.Random(SEED)))
     write(args.directory, "worst-angles.xml", "<" * CAPACITY)
+    write(args.directory, "long-50mb.xml", long_feed(random.Random(SEED)), long=True)
+    write(args.directory, "worst-window-edges.xml", window_edges_feed(), long=True)
 
 
 if __name__ == "__main__":
