@@ -48,3 +48,18 @@ wrapper=$build/quendix-under-qemu
 printf '#!/bin/sh\nexec qemu-arm -L %s %s "$@"\n' "$sysroot" "$build/quendix/quendix" >"$wrapper"
 chmod +x "$wrapper"
 bash tests/command_line_test.sh "$wrapper" "$PWD"
+
+echo "== A 2 MB feed, window by window, as the host converts it"
+host=$build/host
+cmake -S . -B "$host" -DQUENDIX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$host" --target quendix_cli -j"$jobs" >/dev/null
+long_feed=$build/two-megabytes.xml
+{
+    sed -n '1,/<\/language>/p' examples/sample.xml
+    for _ in $(seq 800); do sed -n '/<item>/,/<\/item>/p' examples/sample.xml; done
+    echo '</channel></rss>'
+} >"$long_feed"
+"$host/quendix" convert "$long_feed" "$build/two-megabytes.host.rec" >/dev/null
+"$wrapper" convert "$long_feed" "$build/two-megabytes.arm.rec" >/dev/null
+cmp "$build/two-megabytes.host.rec" "$build/two-megabytes.arm.rec"
+echo "same $(($(stat -c %s "$build/two-megabytes.arm.rec") / 1300)) records"

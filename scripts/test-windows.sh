@@ -65,6 +65,12 @@ cp tests/platform/feeds/*.xml "$work/feeds/"
     for _ in $(seq 60); do sed -n '/<item>/,/<\/item>/p' examples/sample.xml; done
     echo '</channel></rss>'
 } >"$work/feeds/longer-than-feed-text.xml"
+# About 2 MB: sixteen windows of the feed text.
+{
+    sed -n '1,/<\/language>/p' examples/sample.xml
+    for _ in $(seq 800); do sed -n '/<item>/,/<\/item>/p' examples/sample.xml; done
+    echo '</channel></rss>'
+} >"$work/feeds/two-megabytes.xml"
 for feed in "$work"/feeds/*.xml; do
     expected=$work/expected/$(basename "$feed" .xml).rec
     "$linux_quendix" convert "$feed" "$expected" >/dev/null
