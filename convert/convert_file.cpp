@@ -111,8 +111,8 @@ bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t&
     return TakeContent(searches, kDateEnd, date, item.date);
 }
 
-// The summary of the description as RawDescription would hold it: cut at
-// its storage. The summary rules look only for literals without surrogates
+// The summary of the description's first 31999 characters, the most the
+// description keeps. The summary rules look only for literals without surrogates
 // or spaces, and the record mends the edges of every piece it takes, so the
 // piece is the same whether or not the description's own edges were mended.
 TextView SummaryOf(TextView description) {
@@ -120,7 +120,7 @@ TextView SummaryOf(TextView description) {
     if (description.length > kDescriptionLimit) {
         description.length = kDescriptionLimit;
     }
-    return SummaryPiece(description);
+    return SummariseDescription(description);
 }
 
 int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath,
@@ -158,7 +158,7 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath,
 
 bool LoadFeedText(WideInputStream& input, const Encoding* chosen) {
     ChooseEncoding(input, chosen);
-    // Reading line by line into LineBuffer and appending each line gives
+    // Reading line by line and appending each line to the feed text gives
     // exactly the text read at once, so it is read straight into FeedText:
     // no copy, and no call per line.
     FeedLength = ReadText(input, FeedText, kFeedTextLimit);

@@ -143,28 +143,6 @@ bool NarrowsExactly(char16_t c) {
 
 } // namespace
 
-std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size_t from,
-                             char16_t c) {
-    std::size_t i = from;
-#if defined(QUENDIX_SSE2_LOOPS)
-    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-    for (; i < length && length - i >= 8; i += 8) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const unsigned hits =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, wanted)));
-        if (hits != 0) {
-            return static_cast<std::ptrdiff_t>(i + LowestBit(hits) / 2);
-        }
-    }
-#endif
-    for (; i < length; ++i) {
-        if (text[i] == c) {
-            return static_cast<std::ptrdiff_t>(i);
-        }
-    }
-    return kNotFound;
-}
-
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,
                            const Literal& literal) {
     if (literal.length == 0 || length < literal.length || from > length - literal.length) {

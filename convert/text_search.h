@@ -107,11 +107,6 @@ template <std::size_t N> constexpr Literal MakeLiteral(const char16_t (&text)[N]
     return literal;
 }
 
-// Index of the first position in text[0, length) of the character c, at or
-// after from; kNotFound when none.
-std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size_t from,
-                             char16_t c);
-
 // Index of the first occurrence of literal that starts at or after from and
 // lies wholly inside text[0, length); kNotFound when none.
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,

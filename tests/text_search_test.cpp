@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-using quendix::FindCharacter;
 using quendix::FindLiteral;
 using quendix::kNotFound;
 using quendix::Literal;
@@ -132,20 +131,6 @@ TEST(TextSearch, NothingOutsideTheGivenLengthIsMatched) {
     EXPECT_EQ(FindLiteral(text.data(), text.size(), 0, literal), 2);
     EXPECT_EQ(FindLiteral(text.data(), text.size() - 1, 0, literal), kNotFound);
     EXPECT_EQ(FindLiteral(text.data(), text.size(), 3, literal), kNotFound);
-}
-
-TEST(TextSearch, FindCharacterAgreesWithAPlainSearch) {
-    std::mt19937 random(3);
-    for (std::size_t length = 0; length < 40; ++length) {
-        const std::u16string text = NearMissText(random, length);
-        for (const char16_t c : std::u16string(u"<\u00FF\u0100\u8000\u0000z")) {
-            for (std::size_t from = 0; from <= length; ++from) {
-                const std::size_t at = text.find(c, from);
-                EXPECT_EQ(FindCharacter(text.data(), text.size(), from, c),
-                          at == std::u16string::npos ? kNotFound : static_cast<std::ptrdiff_t>(at));
-            }
-        }
-    }
 }
 
 TEST(TextSearch, RememberedAnswersMatchFreshSearches) {
