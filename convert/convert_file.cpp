@@ -6,9 +6,10 @@
 #include "convert/conversion.h"
 
 #include "convert/feed_storage.h"
+#include "convert/literal.h"
 #include "convert/record.h"
 #include "convert/summary.h"
-#include "convert/text_search.h"
+#include "convert/tag_index.h"
 #include "quendix.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #ifndef QUENDIX_CONVERT_FEED_STORAGE_H
 #define QUENDIX_CONVERT_FEED_STORAGE_H
 
-#include "convert/text_search.h"
+#include "convert/tag_index.h"
 #include "platform/wide_stream.h"
 #include "quendix.h"
 

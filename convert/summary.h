@@ -2,7 +2,7 @@
 #ifndef QUENDIX_CONVERT_SUMMARY_H
 #define QUENDIX_CONVERT_SUMMARY_H
 
-#include "convert/text_search.h"
+#include "convert/literal.h"
 
 namespace quendix {
 

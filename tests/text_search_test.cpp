@@ -2,7 +2,8 @@
 // place the vector search could go wrong: block edges, the end of the text,
 // characters that narrow to the same byte as a literal's, candidates that
 // fail late. The same tests run against the scalar build.
-#include "convert/text_search.h"
+#include "convert/literal.h"
+#include "convert/tag_index.h"
 
 #include <gtest/gtest.h>
 
