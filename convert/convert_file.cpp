@@ -42,14 +42,15 @@ enum ItemTag : std::size_t {
 // Every tag search is answered from one list of where the tags stand, made
 // in a single pass over this call's text.
 struct ItemSearches {
-    TagIndex tags{kItemTags, sizeof kItemTags / sizeof kItemTags[0], TagPlaces, kTagPlaceCapacity};
+    TagIndex tags{FeedText,  FeedLength,       kItemTags, sizeof kItemTags / sizeof kItemTags[0],
+                  TagPlaces, kTagPlaceCapacity};
 };
 
 // The title search starts inside the "<item>" literal just found.
 constexpr std::size_t kTitleSearchOffset = 2;
 
 std::ptrdiff_t Find(ItemSearches& searches, ItemTag tag, std::size_t from) {
-    return searches.tags.Find(tag, FeedText, FeedLength, from);
+    return searches.tags.Find(tag, from);
 }
 
 // Finds an opening literal from from; returns where its content starts,

@@ -62,9 +62,10 @@ inline unsigned TagNamesFollow(const char16_t* text) {
 
 } // namespace
 
-TagIndex::TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity)
-    : tags_(tags), count_(count < kMaxTags ? count : kMaxTags), places_(places),
-      share_(count_ == 0 ? 0 : capacity / count_) {
+TagIndex::TagIndex(const char16_t* text, std::size_t length, const Literal* tags, std::size_t count,
+                   TagPlace* places, std::size_t capacity)
+    : text_(text), length_(length), tags_(tags), count_(count < kMaxTags ? count : kMaxTags),
+      places_(places), share_(count_ == 0 ? 0 : capacity / count_) {
     for (unsigned char& tag : byKey_) {
         tag = kNoTag;
     }
@@ -92,6 +93,7 @@ TagIndex::TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std
         cursor.from = 0;
         beyond_[tag] = LiteralSearch(literal);
     }
+    Build(text, length);
 }
 
 // Lists the tag that starts at the '<' at at, if any. False when that
@@ -146,7 +148,6 @@ bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::size_t& 
 }
 
 void TagIndex::Build(const char16_t* text, std::size_t length) {
-    built_ = true;
     // Positions must fit the places; a longer text is searched directly.
     if (length >= 0xFFFFFFFF) {
         return;
@@ -172,14 +173,10 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
     indexedEnd_ = length;
 }
 
-std::ptrdiff_t TagIndex::FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
-                                    std::size_t from) {
-    if (tag >= count_) {
-        return kNotFound;
-    }
+std::ptrdiff_t TagIndex::FindBeyond(std::size_t tag, std::size_t from) {
     // Every place of a listed tag before indexedEnd_ is in its list.
     const std::size_t unlisted = listed_[tag] ? indexedEnd_ : 0;
-    return beyond_[tag].Find(text, length, from > unlisted ? from : unlisted);
+    return beyond_[tag].Find(text_, length_, from > unlisted ? from : unlisted);
 }
 
 } // namespace quendix

@@ -13,7 +13,7 @@ namespace quendix {
 using TagPlace = std::uint32_t;
 
 // Finds every occurrence of a few tag literals in one text in a single
-// pass, the first time it is asked, then answers each search from that
+// pass, when it is made, then answers each search from that
 // list: the nine searches per item would otherwise cross much of the same
 // text again and again. A tag listed must start with '<' and an ASCII
 // character, or with "</" and an ASCII character; any other is searched
@@ -25,17 +25,17 @@ class TagIndex {
   public:
     static constexpr std::size_t kMaxTags = 16;
 
-    // tags and places must outlive the index; at most kMaxTags tags. Each
-    // tag gets an equal share of the places.
-    TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity);
+    // Lists the tags in text[0, length). text, tags and places must
+    // outlive the index; at most kMaxTags tags. Each tag gets an equal
+    // share of the places.
+    TagIndex(const char16_t* text, std::size_t length, const Literal* tags, std::size_t count,
+             TagPlace* places, std::size_t capacity);
 
-    // The first occurrence of tags[tag] at or after from in text[0, length),
-    // kNotFound when none; tag < count. Every call must pass the same text
-    // and length.
-    std::ptrdiff_t Find(std::size_t tag, const char16_t* text, std::size_t length,
-                        std::size_t from) {
-        if (!built_) {
-            Build(text, length);
+    // The first occurrence of tags[tag] at or after from in the text,
+    // kNotFound when none or when tag is not one of the tags.
+    std::ptrdiff_t Find(std::size_t tag, std::size_t from) {
+        if (tag >= count_) {
+            return kNotFound;
         }
         // Walk on from the last answer, or from the first place when a
         // search starts earlier. The walk runs on copies, which the
@@ -51,7 +51,7 @@ class TagIndex {
         if (next != end) {
             return static_cast<std::ptrdiff_t>(*next);
         }
-        return FindBeyond(tag, text, length, from);
+        return FindBeyond(tag, from);
     }
 
   private:
@@ -60,18 +60,18 @@ class TagIndex {
     static constexpr std::size_t kKeys = 256;
 
     // Answers what the list cannot.
-    std::ptrdiff_t FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
-                              std::size_t from);
+    std::ptrdiff_t FindBeyond(std::size_t tag, std::size_t from);
     void Build(const char16_t* text, std::size_t length);
     template <bool kRoomy> bool Visit(const char16_t* text, std::size_t length, std::size_t at);
     template <bool kRoomy>
     bool ScanSteps(const char16_t* text, std::size_t length, std::size_t& at, std::size_t stop);
 
+    const char16_t* text_;
+    std::size_t length_;
     const Literal* tags_;
     std::size_t count_;
     TagPlace* places_;
-    std::size_t share_; // places per tag
-    bool built_ = false;
+    std::size_t share_;          // places per tag
     std::size_t indexedEnd_ = 0; // every place before it is listed
     unsigned char byKey_[kKeys];
     unsigned char chain_[kMaxTags]; // the next tag with the same key
