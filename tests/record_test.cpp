@@ -1,5 +1,6 @@
 // Fitting fields to their widths, the record filter, and the record layout.
 #include "convert/record.h"
+#include "quendix.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -126,11 +127,12 @@ TEST(RecordFilter, SummaryStartingWithASpaceDropsTheItem) {
 TEST(RecordLayout, RecordsLieBackToBackAtFixedOffsets) {
     const Conversion c = Convert(Feed(Item("T1", "S1", "L1", "D1") + Item("T2", "S2", "L2", "D2")));
     EXPECT_EQ(c.result, 2);
-    ASSERT_EQ(c.records.size(), 1300u);
-    EXPECT_EQ(c.records.substr(650, 2), u"T2");
-    EXPECT_EQ(c.records.substr(650 + 100, 2), u"D2");
-    EXPECT_EQ(c.records.substr(650 + 150, 2), u"S2");
-    EXPECT_EQ(c.records.substr(650 + 550, 2), u"L2");
+    ASSERT_EQ(c.records.size(), 2u * QUENDIX_RECORD_CHARS);
+    const std::size_t second = QUENDIX_RECORD_CHARS;
+    EXPECT_EQ(c.records.substr(second + QUENDIX_TITLE_OFFSET, 2), u"T2");
+    EXPECT_EQ(c.records.substr(second + QUENDIX_DATE_OFFSET, 2), u"D2");
+    EXPECT_EQ(c.records.substr(second + QUENDIX_SUMMARY_OFFSET, 2), u"S2");
+    EXPECT_EQ(c.records.substr(second + QUENDIX_LINK_OFFSET, 2), u"L2");
 }
 
 TEST(RecordLayout, SampleFeedMatchesItsGoldenRecords) {
@@ -138,6 +140,6 @@ TEST(RecordLayout, SampleFeedMatchesItsGoldenRecords) {
     const Conversion c = Convert(ReadFile(source + "/examples/sample.xml"));
     const std::string golden = ReadFile(source + "/tests/golden/sample.rec");
     ASSERT_FALSE(golden.empty());
-    EXPECT_EQ(c.result * 1300, static_cast<int>(golden.size()));
+    EXPECT_EQ(c.result * QUENDIX_RECORD_BYTES, static_cast<int>(golden.size()));
     EXPECT_EQ(c.records, FromLittleEndian(golden));
 }
