@@ -144,23 +144,3 @@ TEST(TextSearch, RememberedAnswersMatchFreshSearches) {
         }
     }
 }
-
-TEST(TextSearch, TagLiteralsTestTheirNameAndTheirBracket) {
-    // A closing tag must never pass the first test of its opening tag, or
-    // every item would pay a whole comparison for it.
-    const Literal item = MakeLiteral(u"<item>");
-    const std::u16string closing = u"</item>";
-    bool anchorAndPartnerMatch = false;
-    for (std::size_t start = 0; start + item.length <= closing.size() + 1; ++start) {
-        const std::u16string padded = u" " + closing;
-        anchorAndPartnerMatch |= padded[start + item.anchor] == item.text[item.anchor] &&
-                                 padded[start + item.partner] == item.text[item.partner];
-    }
-    EXPECT_FALSE(anchorAndPartnerMatch);
-    EXPECT_NE(item.text[item.anchor], u'<');
-    // A rare anchor is tested alone.
-    const Literal escaped = MakeLiteral(u"&lt");
-    EXPECT_EQ(escaped.anchor, 0u);
-    EXPECT_FALSE(escaped.pairedScan);
-    EXPECT_TRUE(item.pairedScan);
-}

@@ -7,34 +7,6 @@
 
 using namespace quendix_test;
 
-namespace {
-
-const std::string kEmoji = "\xF0\x9F\x9A\xA4"; // above U+FFFF: two 16-bit characters
-
-Fields Only(const Conversion& c) {
-    EXPECT_EQ(c.result, 1);
-    const std::vector<Fields> fields = SplitRecords(c.records);
-    return fields.empty() ? Fields{} : fields[0];
-}
-
-} // namespace
-
-TEST(FieldFitting, TitleIsCutOrPaddedToOneHundred) {
-    const std::string hundred(100, 't');
-    EXPECT_EQ(Convert(Feed(Item(hundred, "S", "L", "D"))).records, Record(hundred, "D", "S", "L"));
-    EXPECT_EQ(Convert(Feed(Item(hundred + "XYZ", "S", "L", "D"))).records,
-              Record(hundred, "D", "S", "L"));
-    const Conversion seven = Convert(Feed(Item("Seven!!", "S", "L", "D")));
-    EXPECT_EQ(seven.records.substr(0, 100), U16("Seven!!" + std::string(93, ' ')));
-}
-
-TEST(FieldFitting, DateAndLinkAreCutAtTheirWidths) {
-    const std::string date(60, 'd');
-    const std::string link(150, 'l');
-    EXPECT_EQ(Convert(Feed(Item("T", "S", link, date))).records,
-              Record("T", std::string(50, 'd'), "S", std::string(100, 'l')));
-}
-
 TEST(FieldFitting, EveryLengthUpToPastEachWidthIsCopiedAndPaddedExactly) {
     // Distinct letters, so a piece copied or padded a few characters off
     // shows; lengths cover each width, the steps of eight and the short
@@ -58,22 +30,6 @@ TEST(FieldFitting, EveryLengthUpToPastEachWidthIsCopiedAndPaddedExactly) {
                            link.substr(0, 100));
     }
     EXPECT_EQ(Convert(Feed(items)).records, expected);
-}
-
-TEST(FieldFitting, CutNeverSplitsACharacterAboveFFFF) {
-    // The pair straddles the last position of each field: a space replaces it.
-    const std::string title = std::string(99, 'a') + kEmoji + "rest";
-    const std::string date = std::string(49, 'b') + kEmoji;
-    const std::string link = std::string(99, 'c') + kEmoji;
-    const Fields f = Only(Convert(Feed(Item(title, "S", link, date))));
-    EXPECT_EQ(f.title, std::string(99, 'a'));
-    EXPECT_EQ(f.date, std::string(49, 'b'));
-    EXPECT_EQ(f.link, std::string(99, 'c'));
-
-    // One position earlier the pair fits whole.
-    const Fields whole =
-        Only(Convert(Feed(Item(std::string(98, 'a') + kEmoji + "x", "S", "L", "D"))));
-    EXPECT_EQ(whole.title, std::string(98, 'a') + kEmoji);
 }
 
 TEST(RecordFilter, TitleHoldingCdataDropsTheItem) {
