@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -92,7 +93,7 @@ TEST(TagIndex, ATagNumberOutsideTheTagsFindsNothing) {
     quendix::TagPlace places[64];
     TagIndex index(text.data(), text.size(), kTags, kTagCount, places, 64);
     for (const std::size_t tag :
-         {kTagCount, TagIndex::kMaxTags, TagIndex::kMaxTags + 1, std::size_t{1} << 40}) {
+         {kTagCount, TagIndex::kMaxTags, TagIndex::kMaxTags + 1, SIZE_MAX}) {
         EXPECT_EQ(index.Find(tag, 0), kNotFound) << "tag " << tag;
     }
     EXPECT_EQ(index.Find(0, 0), 0); // and the index still answers
