@@ -1,5 +1,7 @@
 #include "bench/plain_port.h"
 
+#include "quendix.h"
+
 #include <clocale>
 #include <cstddef>
 #include <cstdio>
@@ -15,6 +17,13 @@ constexpr std::size_t kTitleWidth = 100;
 constexpr std::size_t kDateWidth = 50;
 constexpr std::size_t kSummaryWidth = 400;
 constexpr std::size_t kLinkWidth = 100;
+// The port spells the record out as a port would; it must still be the
+// record the library writes.
+static_assert(kTitleWidth == QUENDIX_TITLE_CHARS && kDateWidth == QUENDIX_DATE_CHARS &&
+                  kSummaryWidth == QUENDIX_SUMMARY_CHARS && kLinkWidth == QUENDIX_LINK_CHARS,
+              "the plain port's widths are the record's");
+static_assert(kTitleWidth + kDateWidth + kSummaryWidth + kLinkWidth == QUENDIX_RECORD_CHARS,
+              "the plain port's fields fill the record");
 
 wchar_t FeedText[kFeedTextCapacity];
 wchar_t LineBuffer[kFeedTextCapacity];

@@ -50,6 +50,12 @@ file(RELATIVE_PATH QUENDIX_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 string(REGEX REPLACE "/$" "" QUENDIX_PC_TO_PREFIX "${QUENDIX_PC_TO_PREFIX}")
 quendix_pc_dir(QUENDIX_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
 quendix_pc_dir(QUENDIX_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
+# The name a linker is given: the library's own file name, which on Windows
+# is QUENDIX (the import library QUENDIX.dll.a, found by -lQUENDIX).
+get_target_property(QUENDIX_PC_LIBNAME quendix OUTPUT_NAME)
+if(NOT QUENDIX_PC_LIBNAME)
+  set(QUENDIX_PC_LIBNAME quendix)
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/quendix.pc.in
   ${PROJECT_BINARY_DIR}/quendix.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/quendix.pc

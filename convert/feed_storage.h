@@ -4,7 +4,7 @@
 #ifndef QUENDIX_CONVERT_FEED_STORAGE_H
 #define QUENDIX_CONVERT_FEED_STORAGE_H
 
-#include "convert/text_search.h"
+#include "convert/tag_index.h"
 #include "platform/record_output.h"
 #include "platform/wide_stream.h"
 #include "quendix.h"
@@ -14,12 +14,9 @@
 namespace quendix {
 
 constexpr std::size_t kFeedTextCapacity = 128000;
-constexpr std::size_t kLineBufferCapacity = 128000;
+// A description is summarised from its first 31999 characters only, as if
+// it were held in storage of this capacity; it is never copied out.
 constexpr std::size_t kRawDescriptionCapacity = 32000;
-constexpr std::size_t kTitleCapacity = 201;
-constexpr std::size_t kDateCapacity = 151;
-constexpr std::size_t kLinkCapacity = 200;
-constexpr std::size_t kSummaryCapacity = 401;
 
 // Field widths in the record, in record order.
 constexpr std::size_t kTitleWidth = 100;
@@ -37,21 +34,6 @@ static_assert(kTitleWidth == QUENDIX_TITLE_CHARS && kDateWidth == QUENDIX_DATE_C
 static_assert(kDateAt == QUENDIX_DATE_OFFSET && kSummaryAt == QUENDIX_SUMMARY_OFFSET &&
                   kLinkAt == QUENDIX_LINK_OFFSET && kRecordWidth == QUENDIX_RECORD_CHARS,
               "the record's layout is the one the public header gives");
-
-// A string held in fixed storage. U+0000 is an ordinary character, so the
-// length is kept rather than found by a terminator.
-struct FieldText {
-    char16_t* text;
-    std::size_t capacity; // characters, terminator included
-    std::size_t length;
-};
-
-extern char16_t LineBuffer[kLineBufferCapacity];
-extern FieldText RawDescription;
-extern FieldText TitleField;
-extern FieldText DateField;
-extern FieldText LinkField;
-extern FieldText SummaryField;
 
 // Where the item's tag literals stand in FeedText, listed in one pass (see
 // TagIndex): each of the nine tags gets a ninth, about 900 places, nearly

@@ -2,6 +2,7 @@
 
 #include "convert/feed_storage.h"
 #include "convert/item_watch.h"
+#include "convert/record_edges.h"
 
 #include <cstring>
 

@@ -6,6 +6,7 @@
 #include "convert/item_watch.h"
 #include "convert/record.h"
 #include "convert/summary.h"
+#include "convert/tag_index.h"
 
 #include <cstdint>
 
@@ -35,11 +36,11 @@ enum ItemTag : std::size_t {
 // in a single pass over the text.
 struct ItemSearches {
     ItemSearches(TextView text, TagPlace* places, std::size_t capacity)
-        : text(text), tags{kItemTags, sizeof kItemTags / sizeof kItemTags[0], places, capacity} {}
+        : text(text), tags{text.text, text.length,
+                           kItemTags, sizeof kItemTags / sizeof kItemTags[0],
+                           places,    capacity} {}
 
-    std::ptrdiff_t Find(ItemTag tag, std::size_t from) {
-        return tags.Find(tag, text.text, text.length, from);
-    }
+    std::ptrdiff_t Find(ItemTag tag, std::size_t from) { return tags.Find(tag, from); }
 
     TextView text;
     TagIndex tags;
@@ -132,7 +133,7 @@ TextView SummaryOf(TextView description) {
     if (description.length > kDescriptionLimit) {
         description.length = kDescriptionLimit;
     }
-    return SummaryPiece(description);
+    return SummariseDescription(description);
 }
 
 template <class Watch>

@@ -4,8 +4,9 @@
 #define QUENDIX_CONVERT_ITEM_LOOP_H
 
 #include "convert/conversion.h"
+#include "convert/literal.h"
 #include "convert/record.h"
-#include "convert/text_search.h"
+#include "convert/tag_index.h"
 #include "platform/record_output.h"
 
 #include <cstddef>

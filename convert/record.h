@@ -3,7 +3,7 @@
 #define QUENDIX_CONVERT_RECORD_H
 
 #include "convert/feed_storage.h"
-#include "convert/text_search.h"
+#include "convert/literal.h"
 #include "platform/record_output.h"
 #include "platform/wide_stream.h"
 

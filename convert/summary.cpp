@@ -1,8 +1,6 @@
 #include "convert/summary.h"
 
-#include "convert/text_search.h"
-
-#include <cstring>
+#include <cstddef>
 
 namespace quendix {
 
@@ -54,15 +52,7 @@ TextView PictureText(const char16_t* text, std::size_t length, std::size_t altAt
 
 } // namespace
 
-void StorePiece(FieldText& field, const char16_t* text, std::size_t length) {
-    const std::size_t kept = length < field.capacity - 1 ? length : field.capacity - 1;
-    std::memcpy(field.text, text, kept * sizeof(char16_t));
-    MendCutEdges(field.text, kept);
-    field.text[kept] = 0;
-    field.length = kept;
-}
-
-TextView SummaryPiece(TextView description) {
+TextView SummariseDescription(TextView description) {
     const char16_t* text = description.text;
     const std::size_t length = description.length;
     // Both markers in one pass; escaped markup wins wherever it stands.
@@ -78,11 +68,6 @@ TextView SummaryPiece(TextView description) {
         return Range(text, 0, static_cast<std::size_t>(escaped));
     }
     return PictureText(text, length, at);
-}
-
-void SummariseDescription(const FieldText& description, FieldText& summary) {
-    const TextView piece = SummaryPiece(TextView{description.text, description.length});
-    StorePiece(summary, piece.text, piece.length);
 }
 
 } // namespace quendix

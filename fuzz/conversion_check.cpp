@@ -10,7 +10,7 @@ namespace quendix_fuzz {
 
 namespace {
 
-constexpr std::size_t kRecordBytes = 1300;
+constexpr std::size_t kRecordBytes = QUENDIX_RECORD_BYTES;
 // The reference searches naively; past this it would be too slow to run on
 // every input. A full feed text in UTF-16 is about 250 KiB.
 constexpr std::size_t kReferenceLimit = 512 * 1024;

@@ -166,7 +166,7 @@ std::size_t ReadOnce(Reader reader, quendix::WideInputStream& stream, std::vecto
 // Buffers of exactly the size the library is told, so that a step past
 // them shows; the large one is made once, as fuzzing runs this often.
 std::vector<char16_t>& ReadBuffer(std::size_t limit) {
-    static std::vector<char16_t> large(quendix::kLineBufferCapacity);
+    static std::vector<char16_t> large(quendix::kFeedTextCapacity);
     static std::vector<char16_t> small;
     if (limit == large.size()) {
         return large;
@@ -213,7 +213,7 @@ std::string CheckReads(Encoding encoding, const Bytes& bytes) {
     WriteBytes(file.Path(), content);
     const std::size_t smallLimit = 3 + (bytes.empty() ? 0 : bytes[0] % 14);
     for (Reader reader : {Reader::Lines, Reader::Text}) {
-        for (std::size_t limit : {smallLimit, quendix::kLineBufferCapacity}) {
+        for (std::size_t limit : {smallLimit, quendix::kFeedTextCapacity}) {
             std::u16string text;
             std::string failure = ReadAll(reader, file, content.size(), limit, encoding, &text);
             if (failure.empty() && text != expected) {

@@ -229,8 +229,9 @@ TEST(HostileContent, NulCharactersEverywhere) {
     EXPECT_EQ(quendix_fuzz::CheckConversion("\xFF\xFE" + Utf16Bytes(U16(feed), false)), "");
     const Conversion c = Convert(feed);
     ASSERT_EQ(c.result, 3);
-    EXPECT_EQ(c.records.substr(650, 3), std::u16string(u"\0A\0", 3));
-    EXPECT_EQ(c.records.substr(650 + 150, 1), std::u16string(1, u'\0')); // summary
+    EXPECT_EQ(c.records.substr(QUENDIX_RECORD_CHARS, 3), std::u16string(u"\0A\0", 3));
+    EXPECT_EQ(c.records.substr(QUENDIX_RECORD_CHARS + QUENDIX_SUMMARY_OFFSET, 1),
+              std::u16string(1, u'\0'));
 }
 
 TEST(HostileContent, FiftyMegabyteFeedIsReadToItsLastItem) {
@@ -258,9 +259,11 @@ TEST(HostileContent, FiftyMegabyteFeedIsReadToItsLastItem) {
 TEST(SizeLimits, TitleDateAndLinkAtWidthAndStorage) {
     struct Limit {
         const char* field;
-        std::size_t width, storage;
+        std::size_t offset, width, storage;
     };
-    for (const Limit limit : {Limit{"title", 100, 200}, {"date", 50, 150}, {"link", 100, 199}}) {
+    for (const Limit limit : {Limit{"title", QUENDIX_TITLE_OFFSET, QUENDIX_TITLE_CHARS, 200},
+                              {"date", QUENDIX_DATE_OFFSET, QUENDIX_DATE_CHARS, 150},
+                              {"link", QUENDIX_LINK_OFFSET, QUENDIX_LINK_CHARS, 199}}) {
         for (std::size_t cut : {limit.width, limit.storage}) {
             for (std::size_t length : {cut - 1, cut, cut + 1, cut + 2}) {
                 for (std::size_t pairAt : {kNoPair, cut - 2, cut - 1, cut}) {
@@ -274,10 +277,10 @@ TEST(SizeLimits, TitleDateAndLinkAtWidthAndStorage) {
                         Feed(Item(field == "title" ? text : "T", "S", field == "link" ? text : "L",
                                   field == "date" ? text : "D")));
                     ASSERT_EQ(c.result, 1);
-                    const std::size_t offset = field == "title" ? 0 : field == "date" ? 100 : 550;
                     const std::string where =
                         field + " " + std::to_string(length) + " pair at " + std::to_string(pairAt);
-                    EXPECT_EQ(c.records.substr(offset, limit.width), Fitted(content, limit.width))
+                    EXPECT_EQ(c.records.substr(limit.offset, limit.width),
+                              Fitted(content, limit.width))
                         << where;
                     EXPECT_EQ(quendix_fuzz::FirstBrokenCharacter(c.records), std::u16string::npos)
                         << where;
@@ -298,7 +301,9 @@ TEST(SizeLimits, DescriptionAtSummaryWidthAndStorage) {
             const std::u16string content = Letters(length, pairAt);
             const Conversion c = Convert(Feed(Item("T", Utf8(content), "L", "D")));
             ASSERT_EQ(c.result, 1);
-            EXPECT_EQ(c.records.substr(150, 400), Fitted(content, 400)) << length << " " << pairAt;
+            EXPECT_EQ(c.records.substr(QUENDIX_SUMMARY_OFFSET, QUENDIX_SUMMARY_CHARS),
+                      Fitted(content, QUENDIX_SUMMARY_CHARS))
+                << length << " " << pairAt;
         }
     }
     // The escaped-markup marker counts only when it lies wholly within the

@@ -1,5 +1,7 @@
 #include "tests/reference_converter.h"
 
+#include "quendix.h"
+
 #include <algorithm>
 
 namespace quendix_reference {
@@ -10,6 +12,22 @@ constexpr char32_t kReplacement = 0xFFFD;
 constexpr std::size_t kDetectionWindow = 65536; // bytes the library looks at
 constexpr std::size_t kFeedLimit = 127999;
 const std::size_t npos = std::u16string::npos;
+
+// The record spelt out again, apart from the library; it must still be the
+// layout the public header gives.
+constexpr std::size_t kTitleWidth = 100;
+constexpr std::size_t kDateWidth = 50;
+constexpr std::size_t kSummaryWidth = 400;
+constexpr std::size_t kLinkWidth = 100;
+static_assert(kTitleWidth == QUENDIX_TITLE_CHARS && kDateWidth == QUENDIX_DATE_CHARS &&
+                  kSummaryWidth == QUENDIX_SUMMARY_CHARS && kLinkWidth == QUENDIX_LINK_CHARS,
+              "the reference's widths are the header's");
+static_assert(QUENDIX_DATE_OFFSET == kTitleWidth &&
+                  QUENDIX_SUMMARY_OFFSET == kTitleWidth + kDateWidth &&
+                  QUENDIX_LINK_OFFSET == kTitleWidth + kDateWidth + kSummaryWidth &&
+                  QUENDIX_RECORD_CHARS == kTitleWidth + kDateWidth + kSummaryWidth + kLinkWidth &&
+                  QUENDIX_RECORD_BYTES == 2 * QUENDIX_RECORD_CHARS,
+              "the reference writes its fields in the header's order, two bytes a character");
 
 // ----- Choosing the encoding -----
 
@@ -403,12 +421,13 @@ Result ConvertText(const std::u16string& text) {
         if (itemAt == npos || !TakeItem(text, itemAt, &scan, &f)) {
             break;
         }
-        const std::u16string title = Fitted(f.title, 100);
-        const std::u16string summary = Fitted(Stored(Summary(f.description), 401), 400);
+        const std::u16string title = Fitted(f.title, kTitleWidth);
+        const std::u16string summary =
+            Fitted(Stored(Summary(f.description), kSummaryWidth + 1), kSummaryWidth);
         if (Find(title, u"CDATA", 0) != npos || summary[0] == u' ') {
             continue;
         }
-        result.records += title + Fitted(f.date, 50) + summary + Fitted(f.link, 100);
+        result.records += title + Fitted(f.date, kDateWidth) + summary + Fitted(f.link, kLinkWidth);
         ++result.count;
     }
     return result;

@@ -1,5 +1,6 @@
 // The three description shapes and the summary each one gives.
 #include "convert/feed_storage.h"
+#include "convert/record.h"
 #include "convert/summary.h"
 #include "tests/test_support.h"
 
@@ -9,15 +10,15 @@ using namespace quendix_test;
 
 namespace {
 
+// The summary field's own characters, before its padding: the piece the
+// rules take, fitted as the record fits it.
 std::string Summarise(const std::string& description) {
-    static char16_t rawText[quendix::kRawDescriptionCapacity];
-    static char16_t summaryText[quendix::kSummaryCapacity];
-    quendix::FieldText raw{rawText, quendix::kRawDescriptionCapacity, 0};
-    quendix::FieldText summary{summaryText, quendix::kSummaryCapacity, 0};
     const std::u16string units = U16(description);
-    quendix::StorePiece(raw, units.data(), units.size());
-    quendix::SummariseDescription(raw, summary);
-    return Utf8(std::u16string(summary.text, summary.length));
+    const quendix::TextView piece =
+        quendix::SummariseDescription(quendix::TextView{units.data(), units.size()});
+    char16_t field[quendix::kSummaryWidth];
+    const std::size_t kept = quendix::FitField(field, piece, quendix::kSummaryWidth);
+    return Utf8(std::u16string(field, kept));
 }
 
 const std::string kPicture = "<p><a href=\"http://x/a\"><img src=\"http://x/i.jpg\" alt=";

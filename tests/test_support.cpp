@@ -167,14 +167,24 @@ std::string Unpadded(const std::u16string& records, std::size_t from, std::size_
 
 std::u16string Record(const std::string& title, const std::string& date, const std::string& summary,
                       const std::string& link) {
-    return Padded(title, 100) + Padded(date, 50) + Padded(summary, 400) + Padded(link, 100);
+    static_assert(QUENDIX_TITLE_OFFSET == 0 &&
+                      QUENDIX_DATE_OFFSET == QUENDIX_TITLE_OFFSET + QUENDIX_TITLE_CHARS &&
+                      QUENDIX_SUMMARY_OFFSET == QUENDIX_DATE_OFFSET + QUENDIX_DATE_CHARS &&
+                      QUENDIX_LINK_OFFSET == QUENDIX_SUMMARY_OFFSET + QUENDIX_SUMMARY_CHARS &&
+                      QUENDIX_RECORD_CHARS == QUENDIX_LINK_OFFSET + QUENDIX_LINK_CHARS,
+                  "the fields follow one another in record order and fill the record");
+    return Padded(title, QUENDIX_TITLE_CHARS) + Padded(date, QUENDIX_DATE_CHARS) +
+           Padded(summary, QUENDIX_SUMMARY_CHARS) + Padded(link, QUENDIX_LINK_CHARS);
 }
 
 std::vector<Fields> SplitRecords(const std::u16string& records) {
     std::vector<Fields> out;
-    for (std::size_t at = 0; at + 650 <= records.size(); at += 650) {
-        out.push_back({Unpadded(records, at, 100), Unpadded(records, at + 100, 50),
-                       Unpadded(records, at + 150, 400), Unpadded(records, at + 550, 100)});
+    for (std::size_t at = 0; at + QUENDIX_RECORD_CHARS <= records.size();
+         at += QUENDIX_RECORD_CHARS) {
+        out.push_back({Unpadded(records, at + QUENDIX_TITLE_OFFSET, QUENDIX_TITLE_CHARS),
+                       Unpadded(records, at + QUENDIX_DATE_OFFSET, QUENDIX_DATE_CHARS),
+                       Unpadded(records, at + QUENDIX_SUMMARY_OFFSET, QUENDIX_SUMMARY_CHARS),
+                       Unpadded(records, at + QUENDIX_LINK_OFFSET, QUENDIX_LINK_CHARS)});
     }
     return out;
 }

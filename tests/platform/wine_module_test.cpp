@@ -5,6 +5,8 @@
 // where each RECORDS file is the Linux build's output for the FEED before it.
 #include <windows.h>
 
+#include "quendix.h"
+
 #include <cstdio>
 #include <string>
 
@@ -27,7 +29,7 @@ const Export kExports[] = {{1, "ConvertFile"},
                            {4, "_Z8fnVARNELv"},
                            {5, "nVARNEL"}};
 const wchar_t kModuleName[] = L"QUENDIX.dll";
-constexpr long kRecordBytes = 1300;
+constexpr long kRecordBytes = QUENDIX_RECORD_BYTES;
 
 int Passed = 0;
 int Failed = 0;

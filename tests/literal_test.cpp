@@ -2,7 +2,7 @@
 // place the vector search could go wrong: block edges, the end of the text,
 // characters that narrow to the same byte as a literal's, candidates that
 // fail late. The same tests run against the scalar build.
-#include "convert/text_search.h"
+#include "convert/literal.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-using quendix::FindCharacter;
 using quendix::FindLiteral;
 using quendix::kNotFound;
 using quendix::Literal;
@@ -134,20 +133,6 @@ TEST(TextSearch, NothingOutsideTheGivenLengthIsMatched) {
     EXPECT_EQ(FindLiteral(text.data(), text.size(), 3, literal), kNotFound);
 }
 
-TEST(TextSearch, FindCharacterAgreesWithAPlainSearch) {
-    std::mt19937 random(3);
-    for (std::size_t length = 0; length < 40; ++length) {
-        const std::u16string text = NearMissText(random, length);
-        for (const char16_t c : std::u16string(u"<\u00FF\u0100\u8000\u0000z")) {
-            for (std::size_t from = 0; from <= length; ++from) {
-                const std::size_t at = text.find(c, from);
-                EXPECT_EQ(FindCharacter(text.data(), text.size(), from, c),
-                          at == std::u16string::npos ? kNotFound : static_cast<std::ptrdiff_t>(at));
-            }
-        }
-    }
-}
-
 TEST(TextSearch, RememberedAnswersMatchFreshSearches) {
     std::mt19937 random(5);
     const std::u16string text = NearMissText(random, 3000);
@@ -157,97 +142,5 @@ TEST(TextSearch, RememberedAnswersMatchFreshSearches) {
             ASSERT_EQ(search.Find(text.data(), text.size(), from),
                       FindLiteral(text.data(), text.size(), from, literal));
         }
-    }
-}
-
-TEST(TextSearch, TagLiteralsTestTheirNameAndTheirBracket) {
-    // A closing tag must never pass the first test of its opening tag, or
-    // every item would pay a whole comparison for it.
-    const Literal item = MakeLiteral(u"<item>");
-    const std::u16string closing = u"</item>";
-    bool anchorAndPartnerMatch = false;
-    for (std::size_t start = 0; start + item.length <= closing.size() + 1; ++start) {
-        const std::u16string padded = u" " + closing;
-        anchorAndPartnerMatch |= padded[start + item.anchor] == item.text[item.anchor] &&
-                                 padded[start + item.partner] == item.text[item.partner];
-    }
-    EXPECT_FALSE(anchorAndPartnerMatch);
-    EXPECT_NE(item.text[item.anchor], u'<');
-    // A rare anchor is tested alone.
-    const Literal escaped = MakeLiteral(u"&lt");
-    EXPECT_EQ(escaped.anchor, 0u);
-    EXPECT_FALSE(escaped.pairedScan);
-    EXPECT_TRUE(item.pairedScan);
-}
-
-namespace {
-
-const Literal kTags[] = {MakeLiteral(u"<item>"),     MakeLiteral(u"<title>"),
-                         MakeLiteral(u"</title>"),   MakeLiteral(u"<pubDate>"),
-                         MakeLiteral(u"</pubDate>"), MakeLiteral(u"<Upper>"),
-                         MakeLiteral(u"<tick>"),     MakeLiteral(u"<transcriptionLines>")};
-constexpr std::size_t kTagCount = sizeof kTags / sizeof kTags[0];
-
-// Tags, their near-misses and runs of '<', so the index meets every case:
-// a '<' alone, several in one step, tags sharing their first letters, and a
-// tag longer than the head the index compares.
-std::u16string TagText(std::mt19937& random, std::size_t length) {
-    static const std::u16string pieces[] = {u"<item>",
-                                            u"<title>",
-                                            u"</title>",
-                                            u"<pubDate>",
-                                            u"</pubDate>",
-                                            u"<Upper>",
-                                            u"<tick>",
-                                            u"<ite",
-                                            u"</titl",
-                                            u"<<<<",
-                                            u"<",
-                                            u"</",
-                                            u"<\u0100",
-                                            u"x",
-                                            u"text ",
-                                            u"<p>",
-                                            u"</pub",
-                                            u"<t",
-                                            u"<transcriptionLines>",
-                                            u"<transcriptionLine"};
-    std::u16string text;
-    while (text.size() < length) {
-        text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
-    }
-    text.resize(length);
-    return text;
-}
-
-} // namespace
-
-TEST(TextSearch, TagIndexAnswersAsFindLiteralDoes) {
-    std::mt19937 random(41);
-    for (const std::size_t capacity :
-         {std::size_t{0}, std::size_t{3}, std::size_t{40}, std::size_t{100000}}) {
-        for (int round = 0; round < 20; ++round) {
-            const std::u16string text = TagText(random, random() % 900);
-            std::vector<quendix::TagPlace> places(capacity + 1);
-            quendix::TagIndex index(kTags, kTagCount, places.data(), capacity);
-            // Mostly forward, as the conversion searches, sometimes back.
-            std::size_t from = 0;
-            for (int query = 0; query < 200; ++query) {
-                from = random() % 5 == 0 ? random() % (text.size() + 2) : from + random() % 20;
-                const std::size_t tag = random() % kTagCount;
-                ASSERT_EQ(index.Find(tag, text.data(), text.size(), from),
-                          FindLiteral(text.data(), text.size(), from, kTags[tag]))
-                    << "capacity " << capacity << ", tag " << tag << ", from " << from;
-            }
-        }
-    }
-}
-
-TEST(TextSearch, TagIndexOnTextOfNothingButOpeningBrackets) {
-    const std::u16string text(5000, u'<');
-    quendix::TagPlace places[8];
-    quendix::TagIndex index(kTags, kTagCount, places, 8);
-    for (std::size_t tag = 0; tag < kTagCount; ++tag) {
-        EXPECT_EQ(index.Find(tag, text.data(), text.size(), 0), kNotFound);
     }
 }

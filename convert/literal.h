@@ -1,7 +1,9 @@
-// Literal substring search over 16-bit text, and the rules for cutting a
-// piece out of it.
-#ifndef QUENDIX_CONVERT_TEXT_SEARCH_H
-#define QUENDIX_CONVERT_TEXT_SEARCH_H
+// Literal substring search over 16-bit text: a literal, prepared once, and
+// the searches for it.
+#ifndef QUENDIX_CONVERT_LITERAL_H
+#define QUENDIX_CONVERT_LITERAL_H
+
+#include "convert/text_loops.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +20,7 @@ struct TextView {
 
 // The characters of a literal compared in one step when a search checks a
 // possible match.
-constexpr std::size_t kLiteralHeadLength = 16;
+constexpr std::size_t kLiteralHeadLength = loops::kHeadLength;
 
 // A literal and how to look for it. A search first tests the anchor, its
 // least common character in feed text, and then the partner, its first
@@ -107,11 +109,6 @@ template <std::size_t N> constexpr Literal MakeLiteral(const char16_t (&text)[N]
     return literal;
 }
 
-// Index of the first position in text[0, length) of the character c, at or
-// after from; kNotFound when none.
-std::ptrdiff_t FindCharacter(const char16_t* text, std::size_t length, std::size_t from,
-                             char16_t c);
-
 // Index of the first occurrence of literal that starts at or after from and
 // lies wholly inside text[0, length); kNotFound when none.
 std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t from,
@@ -122,6 +119,10 @@ std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t
 // over the text finds what two searches would.
 std::ptrdiff_t FindEither(const char16_t* text, std::size_t length, std::size_t from,
                           const Literal& first, const Literal& second);
+
+// Whether literal starts at at and lies wholly inside text[0, length).
+bool LiteralStartsAt(const char16_t* text, std::size_t length, std::size_t at,
+                     const Literal& literal);
 
 // Remembers the last answer for one literal over one text. The conversion's
 // searches for a literal start at positions that never go back, so a search
@@ -143,123 +144,12 @@ class LiteralSearch {
     std::ptrdiff_t found_ = kNotFound;
 };
 
-// Where one tag literal starts, in a TagIndex.
-using TagPlace = std::uint32_t;
-
-// Finds every occurrence of a few tag literals in one text in a single
-// pass, the first time it is asked, then answers each search from that
-// list: the nine searches per item would otherwise cross much of the same
-// text again and again. A tag listed must start with '<' and an ASCII
-// character, or with "</" and an ASCII character; any other is searched
-// for directly, as is the rest of the text once a tag's share of the
-// places is full. Every answer is the one FindLiteral gives. The
-// conversion's searches for each tag start further on each time; one that
-// starts earlier walks the tag's list from its beginning.
-class TagIndex {
-  public:
-    static constexpr std::size_t kMaxTags = 16;
-
-    // tags and places must outlive the index; at most kMaxTags tags. Each
-    // tag gets an equal share of the places.
-    TagIndex(const Literal* tags, std::size_t count, TagPlace* places, std::size_t capacity);
-
-    // The first occurrence of tags[tag] at or after from in text[0, length),
-    // kNotFound when none; tag < count. Every call must pass the same text
-    // and length.
-    std::ptrdiff_t Find(std::size_t tag, const char16_t* text, std::size_t length,
-                        std::size_t from) {
-        if (!built_) {
-            Build(text, length);
-        }
-        // Walk on from the last answer, or from the first place when a
-        // search starts earlier. The walk runs on copies, which the
-        // compiler keeps in registers.
-        Cursor& cursor = cursors_[tag];
-        const TagPlace* next = from < cursor.from ? places_ + tag * share_ : cursor.next;
-        const TagPlace* const end = cursor.end;
-        while (next != end && *next < from) {
-            ++next;
-        }
-        cursor.next = next;
-        cursor.from = from;
-        if (next != end) {
-            return static_cast<std::ptrdiff_t>(*next);
-        }
-        return FindBeyond(tag, text, length, from);
-    }
-
-  private:
-    static constexpr unsigned char kNoTag = 0xFF;
-    // Keys: the character after '<', or 128 plus the one after "</".
-    static constexpr std::size_t kKeys = 256;
-
-    // Answers what the list cannot.
-    std::ptrdiff_t FindBeyond(std::size_t tag, const char16_t* text, std::size_t length,
-                              std::size_t from);
-    void Build(const char16_t* text, std::size_t length);
-    template <bool kRoomy> bool Visit(const char16_t* text, std::size_t length, std::size_t at);
-    template <bool kRoomy>
-    bool ScanSteps(const char16_t* text, std::size_t length, std::size_t& at, std::size_t stop);
-
-    const Literal* tags_;
-    std::size_t count_;
-    TagPlace* places_;
-    std::size_t share_; // places per tag
-    bool built_ = false;
-    std::size_t indexedEnd_ = 0; // every place before it is listed
-    unsigned char byKey_[kKeys];
-    unsigned char chain_[kMaxTags]; // the next tag with the same key
-    bool listed_[kMaxTags];
-    // A tag's share of the places runs to limit; those listed so far run
-    // to end, and the next search walks on from next. from is where the
-    // last search started. The tag's head is kept here too, so that a
-    // visit finds all it needs for the tag in one place.
-    struct Cursor {
-        char16_t head[kLiteralHeadLength];
-        std::uint32_t headMask;
-        TagPlace* end;
-        TagPlace* limit;
-        const TagPlace* next;
-        std::size_t from;
-    };
-    Cursor cursors_[kMaxTags];
-    LiteralSearch beyond_[kMaxTags]; // past the listed places
-};
-
 inline std::ptrdiff_t LiteralSearch::Find(const char16_t* text, std::size_t length,
                                           std::size_t from) {
     const bool insideKnownStretch =
         known_ && from >= searchedFrom_ &&
         (found_ == kNotFound || from <= static_cast<std::size_t>(found_));
     return insideKnownStretch ? found_ : Search(text, length, from);
-}
-
-inline bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-inline bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// Makes a piece copied from whole text hold whole characters only: a first
-// half of a pair left at its end, or a second half left at its start,
-// becomes a space in copy. The edges are judged on from, the text copied,
-// so that a check right after a vector copy need not wait for its stores.
-inline void MendCopiedEdges(char16_t* copy, const char16_t* from, std::size_t length) {
-    if (length == 0) {
-        return;
-    }
-    if (IsHighSurrogate(from[length - 1])) {
-        copy[length - 1] = u' ';
-    }
-    if (IsLowSurrogate(from[0])) {
-        copy[0] = u' ';
-    }
-}
-
-// The same for a piece already in place.
-inline void MendCutEdges(char16_t* piece, std::size_t length) {
-    MendCopiedEdges(piece, piece, length);
 }
 
 } // namespace quendix
