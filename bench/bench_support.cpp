@@ -11,8 +11,9 @@
 
 namespace bench_support {
 
-const char* const kFeedNames[] = {"typical", "small", "worst-open-dates", "worst-near-misses",
-                                  "worst-angles"};
+const char* const kFeedNames[] = {"typical",      "small",        "worst-open-dates",
+                                  "worst-near-misses", "worst-angles", "windows-1251",
+                                  "windows-1251-as-utf8", "shift_jis",  "gb18030"};
 const std::size_t kFeedCount = sizeof kFeedNames / sizeof kFeedNames[0];
 
 namespace {

@@ -54,7 +54,8 @@ echo "== Google Benchmark: $repetitions repetitions, interleaved, medians" >&2
 echo "== callgrind: $calls and $((2 * calls)) calls per feed" >&2
 : >"$results/callgrind.tsv"
 : >"$results/memory.tsv"
-for feed in typical small worst-open-dates worst-near-misses worst-angles; do
+for feed in typical small worst-open-dates worst-near-misses worst-angles \
+    windows-1251 windows-1251-as-utf8 shift_jis gb18030; do
     counts=()
     for n in "$calls" "$((2 * calls))"; do
         valgrind --tool=callgrind --callgrind-out-file="$scratch/callgrind.out" \
