@@ -18,9 +18,10 @@
 
 namespace quendix {
 
-// Each step copies kWidth bytes as 16-bit characters to out (it may write
+// CopyStep copies kWidth bytes as 16-bit characters to out (it may write
 // all of them whatever it finds) and returns one bit per byte that ends an
-// ASCII run: a byte of 0x80 and up, or CR, which may start CR LF.
+// ASCII run: a byte of 0x80 and up, or CR, which may start CR LF. The
+// other steps take sixteen bytes at a time, and stop at CR too.
 #if defined(QUENDIX_SSE2_LOOPS)
 struct NarrowSteps {
     static constexpr std::size_t kWidth = 32;
@@ -41,10 +42,51 @@ struct NarrowSteps {
         return static_cast<unsigned>(_mm_movemask_epi8(firstEnds)) |
                static_cast<unsigned>(_mm_movemask_epi8(secondEnds)) << 16;
     }
-    // One bit per byte of the 16 at bytes that is CR.
-    static unsigned CarriageReturns16(const unsigned char* bytes) {
+    // Sixteen bytes of a single-byte encoding through its table; false,
+    // storing nothing, when one is CR.
+    static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))) != 0) {
+            return false;
+        }
+        if (_mm_movemask_epi8(block) == 0) {
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+            return true;
+        }
+        for (unsigned i = 0; i < 16; ++i) {
+            out[i] = table[bytes[i]];
+        }
+        return true;
+    }
+    // Sixteen bytes of UTF-8 in which no byte is CR and none of them, nor
+    // the byte after them, continues a sequence: each high byte is then a
+    // lead with nothing to follow it, or a byte that never leads, and so
+    // one U+FFFD. False, storing nothing, for any other sixteen.
+    static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1));
+        // Continuation bytes, 0x80 to 0xBF, are the signed bytes below -64.
+        const __m128i lowest = _mm_set1_epi8(-64);
+        const __m128i stops =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(block, lowest), _mm_cmplt_epi8(next, lowest)),
+                         _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+        if (_mm_movemask_epi8(stops) != 0) {
+            return false;
+        }
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i high = _mm_cmplt_epi8(block, zero);
+        const __m128i replacement = _mm_set1_epi16(static_cast<short>(0xFFFD));
+        const __m128i lowHalf = _mm_unpacklo_epi8(high, high);
+        const __m128i highHalf = _mm_unpackhi_epi8(high, high);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_or_si128(_mm_andnot_si128(lowHalf, _mm_unpacklo_epi8(block, zero)),
+                                      _mm_and_si128(lowHalf, replacement)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
+                         _mm_or_si128(_mm_andnot_si128(highHalf, _mm_unpackhi_epi8(block, zero)),
+                                      _mm_and_si128(highHalf, replacement)));
+        return true;
     }
 };
 #endif
@@ -63,8 +105,11 @@ struct WideSteps {
             _mm256_or_si256(block, _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r')));
         return static_cast<unsigned>(_mm256_movemask_epi8(ends));
     }
-    static unsigned CarriageReturns16(const unsigned char* bytes) {
-        return NarrowSteps::CarriageReturns16(bytes);
+    static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
+        return NarrowSteps::SingleByteStep(bytes, table, out);
+    }
+    static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
+        return NarrowSteps::IllFormedUtf8Step(bytes, out);
     }
 };
 #endif
@@ -73,12 +118,27 @@ struct WideSteps {
 struct ScalarSteps {
     static constexpr std::size_t kWidth = 0;
     static unsigned CopyStep(const unsigned char*, char16_t*) { return ~0u; }
-    static unsigned CarriageReturns16(const unsigned char* bytes) {
-        unsigned found = 0;
+    static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
         for (unsigned i = 0; i < 16; ++i) {
-            found |= static_cast<unsigned>(bytes[i] == '\r') << i;
+            if (bytes[i] == '\r') {
+                return false;
+            }
         }
-        return found;
+        for (unsigned i = 0; i < 16; ++i) {
+            out[i] = table[bytes[i]];
+        }
+        return true;
+    }
+    static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
+        for (unsigned i = 0; i <= 16; ++i) {
+            if ((bytes[i] & 0xC0) == 0x80 || (i < 16 && bytes[i] == '\r')) {
+                return false;
+            }
+        }
+        for (unsigned i = 0; i < 16; ++i) {
+            out[i] = bytes[i] < 0x80 ? bytes[i] : 0xFFFD;
+        }
+        return true;
     }
 };
 

@@ -27,8 +27,12 @@ inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
 }
 
 // UTF-8, well-formed or not: the one UTF-8 decoder, called where a whole
-// sequence is sure to be at hand.
+// sequence is sure to be at hand. Text that is not UTF-8 at all (a legacy
+// encoding read without its declaration) is mostly leads with nothing to
+// follow them: after each such error, it goes sixteen bytes a step while no
+// byte continues a sequence.
 struct Utf8Runs {
+    template <class Steps>
     static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
                        std::size_t capacity) {
         const unsigned char* const bytes = stream.bytes;
@@ -44,6 +48,14 @@ struct Utf8Runs {
             }
             stored += StoreCharacter(out + stored, character);
             position += used;
+            if (used == 1) {
+                // A high byte alone is an error: perhaps the text is not UTF-8.
+                while (filled - position > 16 && capacity - stored >= 16 &&
+                       Steps::IllFormedUtf8Step(bytes + position, out + stored)) {
+                    position += 16;
+                    stored += 16;
+                }
+            }
         }
         stream.position = position;
         count = stored;
@@ -51,23 +63,32 @@ struct Utf8Runs {
     }
 };
 
-// The single-byte encodings and x-user-defined: one lookup a byte.
+// The single-byte encodings and x-user-defined: one lookup a byte, sixteen
+// bytes a step, ASCII and CR-free stretches included, until a CR; then the
+// high bytes left one at a time.
 struct SingleByteRuns {
+    template <class Steps>
     static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
                        std::size_t capacity) {
         const unsigned char* const bytes = stream.bytes;
         const char16_t* const table = stream.byteTable;
         std::size_t position = stream.position;
         const std::size_t start = position;
+        while (stream.filled - position >= 16 && capacity - count >= 16 &&
+               Steps::SingleByteStep(bytes + position, table, out + count)) {
+            position += 16;
+            count += 16;
+        }
         const std::size_t room = capacity - count;
         const std::size_t available = stream.filled - position;
         const std::size_t end = position + (room < available ? room : available);
         char16_t* const target = out + count - position;
+        const std::size_t stepped = position;
         while (position < end && bytes[position] >= 0x80) {
             target[position] = table[bytes[position]];
             ++position;
         }
-        count += position - start;
+        count += position - stepped;
         stream.position = position;
         return position != start;
     }
@@ -77,6 +98,7 @@ struct SingleByteRuns {
 // multi_byte_decoders.h.
 template <std::size_t (*Decoder)(const unsigned char*, std::size_t, bool, DecodedStep*)>
 struct MultiByteRuns {
+    template <class Steps>
     static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
                        std::size_t capacity) {
         const unsigned char* const bytes = stream.bytes;

@@ -88,7 +88,8 @@ std::size_t ReadAsciiCompatible(WideInputStream& stream, char16_t* out, std::siz
         if (count == capacity) {
             break;
         }
-        if (run < available && bytes[run] >= 0x80 && Runs::Decode(stream, out, count, capacity)) {
+        if (run < available && bytes[run] >= 0x80 &&
+            Runs::template Decode<Steps>(stream, out, count, capacity)) {
             continue;
         }
         if (!TakeStep(stream, out, count, capacity)) {
