@@ -11,9 +11,10 @@
 
 namespace bench_support {
 
-const char* const kFeedNames[] = {"typical",      "small",     "worst-open-dates",
-                                  "worst-near-misses", "worst-angles", "long-50mb",
-                                  "worst-window-edges"};
+const char* const kFeedNames[] = {
+    "typical",      "small",        "worst-open-dates",     "worst-near-misses",
+    "worst-angles", "windows-1251", "windows-1251-as-utf8", "shift_jis",
+    "gb18030",      "long-50mb",    "worst-window-edges"};
 const std::size_t kFeedCount = sizeof kFeedNames / sizeof kFeedNames[0];
 
 namespace {

@@ -18,7 +18,11 @@ set(QUENDIX_CORE_SOURCES
   convert/record.cpp
   convert/summary.cpp
   convert/tag_index.cpp
+  platform/byte_reader.cpp
   platform/decode.cpp
+  platform/encoding_detection.cpp
+  platform/encoding_labels.cpp
+  platform/encoding_tables.cpp
   platform/file_identity.cpp
   platform/processor.cpp
   platform/record_output.cpp
@@ -40,5 +44,5 @@ function(quendix_add_core target)
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
   target_compile_definitions(${target} PUBLIC QUENDIX_BUILDING_LIBRARY ${ARGN})
-  target_link_libraries(${target} PUBLIC Threads::Threads)
+  target_link_libraries(${target} PUBLIC Threads::Threads quendix_encoding_tables)
 endfunction()

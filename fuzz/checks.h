@@ -26,12 +26,17 @@ std::string CheckConversion(const std::string& bytes);
 std::string CheckConversionAtCapacity(const std::string& bytes);
 std::string AtCapacity(const std::string& bytes);
 
-// One decoder on the bytes: DecodeCharacter always moves on and yields
-// Unicode scalar values only, gives the same characters whether the bytes
-// come whole or a few at a time, and agrees with the reference decoder;
-// ReadLine and ReadText on a file in that encoding keep to their limit,
-// never split a pair, and give the same text.
+// One decoder on the bytes: DecodeStep always moves on and yields Unicode
+// scalar values only, gives the same steps whether the bytes come whole or
+// a few at a time, and agrees with the reference decoder; ReadText on a file
+// in that encoding, the bytes at its start or across the end of the input
+// buffer, keeps to its limit, never splits a pair, and gives the reference
+// text however the reads split it.
 std::string CheckDecoder(quendix::Encoding encoding, const std::string& bytes);
+
+// CheckDecoder for the encoding the first byte picks (its value modulo the
+// number of encodings, in the order of quendix::Encoding), on the rest.
+std::string CheckAnyDecoder(const std::string& bytes);
 
 // DetectEncoding agrees with the reference choice, and LoadFeedText on the
 // bytes as a file gives the reference feed text.

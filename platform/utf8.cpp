@@ -1,7 +1,5 @@
 #include "platform/utf8.h"
 
-#include "platform/decode.h"
-
 namespace quendix {
 
 std::size_t EncodeUtf8(char32_t value, char* out) {
@@ -33,7 +31,7 @@ std::size_t EncodeUtf8(char32_t value, char* out) {
 
 std::size_t DecodeUtf8Strictly(const char* bytes, std::size_t size, char32_t* character) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes);
-    const std::size_t used = DecodeCharacter(Encoding::Utf8, data, size, true, character);
+    const std::size_t used = DecodeUtf8(data, size, true, character);
     // The feed decoder stands U+FFFD in for ill-formed bytes; only the
     // three bytes EF BF BD are U+FFFD itself.
     const bool replaced = *character == kReplacementCharacter &&

@@ -1,12 +1,79 @@
-// UTF-8 for paths and command-line arguments: one encoder, and a strict
-// reading built on the feed decoder, so every part of Quendix agrees on
-// what well-formed UTF-8 is.
+// UTF-8, the one decoder and the one encoder of the whole tree. The
+// decoder is inline so that the read loop's fast path for runs of
+// non-ASCII text is this very decoder rather than a second one; paths and
+// command-line arguments read it strictly.
 #ifndef QUENDIX_PLATFORM_UTF8_H
 #define QUENDIX_PLATFORM_UTF8_H
+
+#include "platform/decode.h"
 
 #include <cstddef>
 
 namespace quendix {
+
+// The range the byte after each lead byte must lie in, and how many
+// continuation bytes the lead calls for (0: the byte never leads). The
+// standard's UTF-8 decoder narrows the first continuation after E0, ED, F0
+// and F4 to keep out overlong forms, surrogates and values past U+10FFFF.
+struct Utf8Lead {
+    unsigned char following;
+    unsigned char lower;
+    unsigned char upper;
+};
+
+inline Utf8Lead Utf8LeadOf(unsigned lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return {1, 0x80, 0xBF};
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return {2, static_cast<unsigned char>(lead == 0xE0 ? 0xA0 : 0x80),
+                static_cast<unsigned char>(lead == 0xED ? 0x9F : 0xBF)};
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        return {3, static_cast<unsigned char>(lead == 0xF0 ? 0x90 : 0x80),
+                static_cast<unsigned char>(lead == 0xF4 ? 0x8F : 0xBF)};
+    }
+    return {0, 0, 0};
+}
+
+// Decodes one UTF-8 character or one maximal ill-formed subsequence (one
+// U+FFFD) from bytes[0, size), size at least 1. The first byte that breaks a
+// sequence is not used: it starts the next step. Returns 0 when the bytes
+// end inside a sequence and more may follow (atEnd false).
+inline std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool atEnd,
+                              char32_t* character) {
+    const unsigned lead = bytes[0];
+    if (lead < 0x80) {
+        *character = lead;
+        return 1;
+    }
+    const Utf8Lead form = Utf8LeadOf(lead);
+    if (form.following == 0) {
+        *character = kReplacementCharacter;
+        return 1;
+    }
+    char32_t value = lead & (0x3F >> form.following);
+    unsigned lower = form.lower;
+    unsigned upper = form.upper;
+    for (std::size_t i = 1; i <= form.following; ++i) {
+        if (i >= size) {
+            if (!atEnd) {
+                return 0;
+            }
+            *character = kReplacementCharacter;
+            return i;
+        }
+        if (bytes[i] < lower || bytes[i] > upper) {
+            *character = kReplacementCharacter;
+            return i;
+        }
+        lower = 0x80;
+        upper = 0xBF;
+        value = (value << 6) | (bytes[i] & 0x3F);
+    }
+    *character = value;
+    return form.following + 1u;
+}
 
 // The longest UTF-8 form of one character.
 constexpr std::size_t kMaxUtf8Bytes = 4;

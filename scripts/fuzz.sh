@@ -9,8 +9,8 @@
 #
 # Usage: scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 #   SECONDS_PER_TARGET defaults to 60; TARGET defaults to every target
-#   (convert convert_at_capacity load_feed decode_utf8 decode_utf16le decode_utf16be
-#   decode_windows1252). FUZZ_BUILD_DIR overrides build-fuzz,
+#   (convert convert_at_capacity load_feed decode; decode's first byte picks
+#   the encoding). FUZZ_BUILD_DIR overrides build-fuzz,
 #   FUZZ_WORK_DIR the scratch folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +18,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(convert convert_at_capacity load_feed decode_utf8 decode_utf16le decode_utf16be decode_windows1252)
+  targets=(convert convert_at_capacity load_feed decode)
 fi
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 work=${FUZZ_WORK_DIR:-$(mktemp -d "${TMPDIR:-/tmp}/quendix-fuzz-XXXXXX")}

@@ -22,8 +22,16 @@ Every feed is made from a fixed seed, so two runs write the same bytes.
                        characters before its end, so each window is
                        converted nearly whole and its end read again
 
-The worst cases hold exactly 127999 characters, the capacity of the feed
-text; the typical feed holds a little less, so all of it is converted.
+  windows-1251.xml     the typical feed's shape in Russian, in windows-1251
+                       as its declaration says
+  windows-1251-as-utf8.xml  the same bytes without the declaration: read as
+                       UTF-8, every Cyrillic byte is ill-formed
+  shift_jis.xml        the same shape in Japanese, in Shift_JIS
+  gb18030.xml          the same shape in Chinese, in gb18030
+
+The worst cases and the legacy-encoding feeds hold exactly 127999
+characters, the capacity of the feed text; the typical feed holds a little
+less, so all of it is converted.
 """
 
 import argparse
@@ -216,6 +224,45 @@ def near_misses_feed(rng):
     return pad_to_capacity(text[: -len(CHANNEL_TAIL)], CHANNEL_TAIL)
 
 
+# Words of the legacy-encoding feeds: (label, codec, plain words, others).
+LANGUAGES = {
+    "windows-1251": ("windows-1251", "cp1251", (
+        "гавань совет паром шторм маяк рынок пекарня школа библиотека праздник "
+        "мост река прилив погода дорога музей сад концерт хор вокзал поезд "
+        "автобус жители планы весна зима лето осень неделя вечер утро билеты "
+        "офис открыт закрыт ремонт волонтёры берег холмы город ратуша улица "
+        "площадь приз судьи гости сезон рекорд толпа новости отчёт мэр бюджет"
+    ).split(), ["«Известия»", "№ 5", "—", "ещё", "Ёлка", "€4 200"]),
+    "shift_jis": ("Shift_JIS", "shift_jis", (
+        "港 議会 フェリー 嵐 灯台 市場 パン屋 学校 図書館 祭り 橋 川 潮 天気 "
+        "道路 博物館 庭園 演奏会 合唱 駅 電車 バス 自転車 住民 計画 春 冬 夏 "
+        "秋 週 夕方 朝 切符 事務所 開館 閉館 修理 ボランティア 海岸 丘 町 "
+        "市役所 通り 広場 賞 審査員 観光客 季節 記録 群衆 ニュース 報告 市長"
+    ).split(), ["「引用」", "ｶﾀｶﾅ", "東京都", "日本語"]),
+    "gb18030": ("gb18030", "gb18030", (
+        "港口 议会 渡轮 风暴 灯塔 市场 面包店 学校 图书馆 节日 桥 河 潮水 "
+        "天气 道路 博物馆 花园 音乐会 合唱团 车站 火车 公共汽车 自行车 居民 "
+        "计划 春天 冬天 夏天 秋天 星期 晚上 早上 门票 办公室 开放 关闭 维修 "
+        "志愿者 海岸 山丘 小镇 市政厅 街道 广场 奖品 评委 游客 季节 记录 新闻"
+    ).split(), ["“引用”", "𠀀", "€4,200", "ǹ"]),
+}
+
+
+def legacy_feed(language):
+    """The typical feed's items in another language, filled to capacity."""
+    global WORDS, ACCENTED
+    label, _, words_of, others = LANGUAGES[language]
+    saved = WORDS, ACCENTED
+    WORDS, ACCENTED = words_of, others
+    try:
+        text = items_feed(random.Random(SEED), typical_item, CAPACITY)
+    finally:
+        WORDS, ACCENTED = saved
+    text = text.replace('encoding="UTF-8"', 'encoding="%s"' % label, 1)
+    return pad_to_capacity(text[: -len(CHANNEL_TAIL)], CHANNEL_TAIL)
+
+
+
 LONG_BYTES = 50 * 1000 * 1000
 
 
@@ -241,10 +288,10 @@ def window_edges_feed(size=20 * 1000 * 1000):
     return block * (size // len(block)) + "<item>"
 
 
-def write(directory, name, text, long=False):
+def write(directory, name, text, codec="utf-8", long=False):
     assert long or characters(text) <= CAPACITY, name
-    with open(os.path.join(directory, name), "w", encoding="utf-8", newline="\n") as out:
-        out.write(text)
+    with open(os.path.join(directory, name), "wb") as out:
+        out.write(text.encode(codec))
 
 
 def main():
@@ -257,6 +304,11 @@ def main():
     write(args.directory, "worst-open-dates.xml", open_dates_feed(random.Random(SEED)))
     write(args.directory, "worst-near-misses.xml", near_misses_feed(random.Random(SEED)))
     write(args.directory, "worst-angles.xml", "<" * CAPACITY)
+    for language, (label, codec, _, _) in LANGUAGES.items():
+        write(args.directory, language + ".xml", legacy_feed(language), codec)
+    cyrillic = legacy_feed("windows-1251").replace(
+        '<?xml version="1.0" encoding="windows-1251"?>\n', "", 1)
+    write(args.directory, "windows-1251-as-utf8.xml", cyrillic, "cp1251")
     write(args.directory, "long-50mb.xml", long_feed(random.Random(SEED)), long=True)
     write(args.directory, "worst-window-edges.xml", window_edges_feed(), long=True)
 

@@ -10,6 +10,19 @@ using namespace quendix_test;
 
 namespace {
 
+// One step of a stateless decoder over bytes, as at the end of the input
+// (atEnd) or not: the bytes used and the character.
+std::size_t Step(quendix::Encoding encoding, const std::string& bytes, bool atEnd,
+                 char32_t* character) {
+    quendix::DecoderState state;
+    quendix::DecodedStep step{};
+    const std::size_t used =
+        quendix::DecodeStep(encoding, state, reinterpret_cast<const unsigned char*>(bytes.data()),
+                            bytes.size(), atEnd, &step);
+    *character = step.count == 1 ? step.characters[0] : U'\0';
+    return used;
+}
+
 // The title of a one-item feed written as the given bytes, to see what the
 // decoder made of them.
 std::u16string TitleFromBytes(const std::string& prefix, const std::string& titleBytes) {
@@ -27,40 +40,6 @@ std::string Declaration(const std::string& encoding) {
 }
 
 } // namespace
-
-TEST(EncodingChoice, ByteOrderMarksAndDeclarations) {
-    using quendix::DetectEncoding;
-    using quendix::Encoding;
-    auto detect = [](const std::string& bytes) {
-        return DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    };
-    EXPECT_EQ(detect("\xEF\xBB\xBF<rss>").encoding, Encoding::Utf8);
-    EXPECT_EQ(detect("\xEF\xBB\xBF<rss>").byteOrderMarkLength, 3u);
-    EXPECT_EQ(detect("\xFF\xFE<\0").encoding, Encoding::Utf16LE);
-    EXPECT_EQ(detect("\xFE\xFF\0<").encoding, Encoding::Utf16BE);
-    EXPECT_EQ(detect(Declaration("ISO-8859-1")).encoding, Encoding::Windows1252);
-    EXPECT_EQ(detect(" \r\n\t" + Declaration("Windows-1252")).encoding, Encoding::Windows1252);
-    EXPECT_EQ(detect("<?xml version='1.0' encoding = 'latin1' ?>").encoding, Encoding::Windows1252);
-    EXPECT_EQ(detect(Declaration("US-ASCII")).encoding, Encoding::Windows1252);
-    EXPECT_EQ(detect(Declaration("utf-8")).encoding, Encoding::Utf8);
-    EXPECT_EQ(detect(Declaration("iso-8859-2")).encoding, Encoding::Utf8);
-    EXPECT_EQ(detect("x" + Declaration("latin1")).encoding, Encoding::Utf8);
-    EXPECT_EQ(detect("<?xml version=\"1.0\" encoding=\"latin1\"").encoding, Encoding::Utf8);
-    // A byte-order mark outranks the declaration.
-    EXPECT_EQ(detect("\xEF\xBB\xBF" + Declaration("latin1")).encoding, Encoding::Utf8);
-}
-
-TEST(EncodingChoice, AllWindows1252LabelsInAnyCase) {
-    for (const char* label :
-         {"ansi_x3.4-1968", "ASCII", "cp1252", "CP819", "csisolatin1", "ibm819", "ISO-8859-1",
-          "iso-ir-100", "iso8859-1", "ISO88591", "iso_8859-1", "iso_8859-1:1987", "L1", "Latin1",
-          "us-ascii", "WINDOWS-1252", "x-cp1252", " latin1 "}) {
-        EXPECT_TRUE(quendix::IsWindows1252Label(label, std::string(label).size())) << label;
-    }
-    for (const char* label : {"utf-8", "latin2", "iso-8859-15", "1252", ""}) {
-        EXPECT_FALSE(quendix::IsWindows1252Label(label, std::string(label).size())) << label;
-    }
-}
 
 TEST(Decoding, Utf8WithAndWithoutByteOrderMark) {
     EXPECT_EQ(TitleFromBytes("", "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x9A\xA4"),
@@ -93,15 +72,10 @@ TEST(Decoding, EachMaximalIllFormedUtf8SubsequenceIsOneReplacement) {
 TEST(Decoding, TruncatedUtf8AtTheEndOfTheFileIsOneReplacement) {
     for (const std::string bytes : {"\xF0\x9F\x9A", "\xC3", "\xE2\x82"}) {
         char32_t character = 0;
-        const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
-        EXPECT_EQ(
-            quendix::DecodeCharacter(quendix::Encoding::Utf8, raw, bytes.size(), true, &character),
-            bytes.size());
+        EXPECT_EQ(Step(quendix::Encoding::Utf8, bytes, true, &character), bytes.size());
         EXPECT_EQ(character, U'\uFFFD');
         // Mid-file, the decoder waits for the rest instead.
-        EXPECT_EQ(
-            quendix::DecodeCharacter(quendix::Encoding::Utf8, raw, bytes.size(), false, &character),
-            0u);
+        EXPECT_EQ(Step(quendix::Encoding::Utf8, bytes, false, &character), 0u);
     }
     const Conversion c = Convert(Feed(Item("T", "S", "L", "D")) + "\xF0\x9F");
     EXPECT_EQ(c.result, 1);
@@ -128,11 +102,12 @@ TEST(Decoding, UnpairedUtf16SurrogatesAndOddLastByteBecomeReplacements) {
                                                 "c");
 
     char32_t character = 0;
-    const unsigned char odd[] = {'x'};
-    EXPECT_EQ(quendix::DecodeCharacter(quendix::Encoding::Utf16LE, odd, 1, true, &character), 1u);
+    EXPECT_EQ(Step(quendix::Encoding::Utf16LE, "x", true, &character), 1u);
     EXPECT_EQ(character, U'\uFFFD');
-    const unsigned char high[] = {0x00, 0xD8};
-    EXPECT_EQ(quendix::DecodeCharacter(quendix::Encoding::Utf16LE, high, 2, true, &character), 2u);
+    EXPECT_EQ(Step(quendix::Encoding::Utf16LE, std::string("\x00\xD8", 2), true, &character), 2u);
+    EXPECT_EQ(character, U'\uFFFD');
+    // A first half and an odd byte left at the end are one error together.
+    EXPECT_EQ(Step(quendix::Encoding::Utf16LE, std::string("\x00\xD8x", 3), true, &character), 3u);
     EXPECT_EQ(character, U'\uFFFD');
 }
 

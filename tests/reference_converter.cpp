@@ -9,7 +9,6 @@ namespace quendix_reference {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-constexpr std::size_t kDetectionWindow = 65536; // bytes the library looks at
 constexpr std::size_t kFeedLimit = 127999;
 const std::size_t npos = std::u16string::npos;
 
@@ -39,40 +38,10 @@ bool StartsWith(const std::string& bytes, const std::string& prefix) {
     return bytes.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string TrimmedLowerCase(std::string label) {
-    auto space = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-    };
-    while (!label.empty() && space(label.back())) {
-        label.pop_back();
-    }
-    std::size_t first = 0;
-    while (first < label.size() && space(label[first])) {
-        ++first;
-    }
-    label = label.substr(first);
-    for (char& c : label) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return label;
-}
-
-bool NamesWindows1252(const std::string& label) {
-    static const char* const kLabels[] = {
-        "ansi_x3.4-1968", "ascii",           "cp1252",     "cp819",     "csisolatin1",
-        "ibm819",         "iso-8859-1",      "iso-ir-100", "iso8859-1", "iso88591",
-        "iso_8859-1",     "iso_8859-1:1987", "l1",         "latin1",    "us-ascii",
-        "windows-1252",   "x-cp1252"};
-    const std::string wanted = TrimmedLowerCase(label);
-    return std::any_of(std::begin(kLabels), std::end(kLabels),
-                       [&](const char* known) { return wanted == known; });
-}
-
-// The text of the declaration that opens head, between "<?xml" and "?>";
-// empty when there is none.
-std::string OpeningDeclaration(const std::string& head) {
+// The text of the declaration that opens the file, between "<?xml" and the
+// first ">" within the first kilobyte; empty when there is none.
+std::string OpeningDeclaration(const std::string& bytes) {
+    const std::string head = bytes.substr(0, 1024);
     std::size_t p = 0;
     while (p < head.size() && IsXmlSpace(head[p])) {
         ++p;
@@ -80,7 +49,7 @@ std::string OpeningDeclaration(const std::string& head) {
     if (head.compare(p, 5, "<?xml") != 0 || p + 5 >= head.size() || !IsXmlSpace(head[p + 5])) {
         return "";
     }
-    const std::size_t end = head.find("?>", p + 5);
+    const std::size_t end = head.find('>', p + 5);
     return end == std::string::npos ? "" : head.substr(p + 5, end - (p + 5));
 }
 
@@ -201,7 +170,10 @@ std::u32string DecodeUtf16(const std::string& bytes, bool bigEndian) {
             out += u;
         }
     }
-    if (bytes.size() % 2 == 1) {
+    // An odd last byte is an error, but one shared with a first half of a
+    // pair just before it: both are left over when the input ends.
+    const bool lastIsLoneHigh = !units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF;
+    if (bytes.size() % 2 == 1 && !lastIsLoneHigh) {
         out += kReplacement;
     }
     return out;
@@ -218,6 +190,19 @@ std::u32string DecodeWindows1252(const std::string& bytes) {
     for (char c : bytes) {
         const unsigned char b = static_cast<unsigned char>(c);
         out += (b >= 0x80 && b <= 0x9F) ? char32_t(kWindows1252Marks[b - 0x80]) : char32_t(b);
+    }
+    return out;
+}
+
+// Any other encoding, through the library's decoder for it.
+std::u32string DecodeStepByStep(ByteEncoding encoding, const std::string& bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    quendix::DecoderState state;
+    std::u32string out;
+    for (std::size_t at = 0; at < bytes.size();) {
+        quendix::DecodedStep step{};
+        at += quendix::DecodeStep(encoding, state, data + at, bytes.size() - at, true, &step);
+        out.append(step.characters, step.count);
     }
     return out;
 }
@@ -358,9 +343,11 @@ Choice ChooseEncoding(const std::string& bytes) {
         return {ByteEncoding::Utf16BE, 2};
     }
     std::string label;
-    if (DeclaredLabel(OpeningDeclaration(bytes.substr(0, kDetectionWindow)), &label) &&
-        NamesWindows1252(label)) {
-        return {ByteEncoding::Windows1252, 0};
+    ByteEncoding declared = ByteEncoding::Utf8;
+    if (DeclaredLabel(OpeningDeclaration(bytes), &label) &&
+        quendix::FindEncodingByLabel(label.data(), label.size(), &declared) &&
+        declared != ByteEncoding::Utf16LE && declared != ByteEncoding::Utf16BE) {
+        return {declared, 0};
     }
     return {ByteEncoding::Utf8, 0};
 }
@@ -375,8 +362,9 @@ std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes) {
         return DecodeUtf16(bytes, true);
     case ByteEncoding::Windows1252:
         return DecodeWindows1252(bytes);
+    default:
+        return DecodeStepByStep(encoding, bytes);
     }
-    return U"";
 }
 
 std::u16string ToUtf16(const std::u32string& characters) {

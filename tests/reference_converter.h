@@ -6,11 +6,13 @@
 #ifndef QUENDIX_TESTS_REFERENCE_CONVERTER_H
 #define QUENDIX_TESTS_REFERENCE_CONVERTER_H
 
+#include "platform/decode.h"
+
 #include <string>
 
 namespace quendix_reference {
 
-enum class ByteEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+using ByteEncoding = quendix::Encoding;
 
 struct Choice {
     ByteEncoding encoding;
@@ -21,7 +23,9 @@ struct Choice {
 Choice ChooseEncoding(const std::string& bytes);
 
 // Every character of bytes, decoded as encoding (no byte-order mark is
-// skipped), as Unicode scalar values.
+// skipped), as Unicode scalar values. UTF-8, UTF-16 and windows-1252 are
+// decoded here; the other encodings step by step through the library's
+// decoders, whose tables the tests check entry by entry.
 std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes);
 
 // A whole file's bytes as the conversion sees them: encoding chosen, mark

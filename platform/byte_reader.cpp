@@ -1,0 +1,48 @@
+#include "platform/byte_reader.h"
+
+#include <cstring>
+
+namespace quendix {
+
+bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer) {
+    stream = WideInputStream{};
+    stream.bytes = buffer;
+    stream.file = OpenWidePath(path, OpenMode::Read);
+    if (stream.file == nullptr) {
+        return false;
+    }
+    // The bytes go straight into the stream's own buffer; the runtime's
+    // buffer would be one more allocation and copy per call.
+    std::setvbuf(stream.file, nullptr, _IONBF, 0);
+    return true;
+}
+
+void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
+    if (stream.filled - stream.position >= wanted || stream.fileExhausted) {
+        return;
+    }
+    const std::size_t kept = stream.filled - stream.position;
+    std::memmove(stream.bytes, stream.bytes + stream.position, kept);
+    stream.position = 0;
+    stream.filled = kept;
+    while (stream.filled < wanted && !stream.fileExhausted) {
+        const std::size_t asked = kInputBufferBytes - stream.filled;
+        const std::size_t got = std::fread(stream.bytes + stream.filled, 1, asked, stream.file);
+        stream.filled += got;
+        // fread stops short only at the end of the file or on an error, so
+        // there is no need to ask again and be told so.
+        if (got < asked) {
+            stream.fileExhausted = true;
+            stream.readFailed = std::ferror(stream.file) != 0;
+        }
+    }
+}
+
+void CloseInput(WideInputStream& stream) {
+    if (stream.file != nullptr) {
+        std::fclose(stream.file);
+    }
+    stream.file = nullptr;
+}
+
+} // namespace quendix

@@ -1,0 +1,178 @@
+// The vector steps of the text reading loops, written once for each width:
+// SSE2 (every x86-64 processor), AVX2 (chosen at run time), and none (the
+// scalar loops every other processor runs). The loops take a Steps class
+// and never test the build themselves.
+#ifndef QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
+#define QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
+
+#include "platform/processor.h"
+
+#include <cstddef>
+
+#if defined(QUENDIX_SSE2_LOOPS)
+#include <emmintrin.h>
+#endif
+#if defined(QUENDIX_AVX2_LOOPS)
+#include <immintrin.h>
+#endif
+
+namespace quendix {
+
+// CopyStep copies kWidth bytes as 16-bit characters to out (it may write
+// all of them whatever it finds) and returns one bit per byte that ends an
+// ASCII run: a byte of 0x80 and up, or CR, which may start CR LF. The
+// other steps take sixteen bytes at a time, and stop at CR too.
+#if defined(QUENDIX_SSE2_LOOPS)
+struct NarrowSteps {
+    static constexpr std::size_t kWidth = 32;
+    static unsigned CopyStep(const unsigned char* bytes, char16_t* out) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i carriageReturn = _mm_set1_epi8('\r');
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(first, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(first, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpacklo_epi8(second, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 24), _mm_unpackhi_epi8(second, zero));
+        const __m128i firstEnds = _mm_or_si128(first, _mm_cmpeq_epi8(first, carriageReturn));
+        const __m128i secondEnds = _mm_or_si128(second, _mm_cmpeq_epi8(second, carriageReturn));
+        if (_mm_movemask_epi8(_mm_or_si128(firstEnds, secondEnds)) == 0) {
+            return 0;
+        }
+        return static_cast<unsigned>(_mm_movemask_epi8(firstEnds)) |
+               static_cast<unsigned>(_mm_movemask_epi8(secondEnds)) << 16;
+    }
+    // Sixteen bytes of a single-byte encoding through its table; false,
+    // storing nothing, when one is CR.
+    static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))) != 0) {
+            return false;
+        }
+        if (_mm_movemask_epi8(block) == 0) {
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+            return true;
+        }
+        for (unsigned i = 0; i < 16; ++i) {
+            out[i] = table[bytes[i]];
+        }
+        return true;
+    }
+    // Sixteen bytes of UTF-8 in which no byte is CR and none of them, nor
+    // the byte after them, continues a sequence: each high byte is then a
+    // lead with nothing to follow it, or a byte that never leads, and so
+    // one U+FFFD. False, storing nothing, for any other sixteen.
+    static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 1));
+        // Continuation bytes, 0x80 to 0xBF, are the signed bytes below -64.
+        const __m128i lowest = _mm_set1_epi8(-64);
+        const __m128i stops =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(block, lowest), _mm_cmplt_epi8(next, lowest)),
+                         _mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+        if (_mm_movemask_epi8(stops) != 0) {
+            return false;
+        }
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i high = _mm_cmplt_epi8(block, zero);
+        const __m128i replacement = _mm_set1_epi16(static_cast<short>(0xFFFD));
+        const __m128i lowHalf = _mm_unpacklo_epi8(high, high);
+        const __m128i highHalf = _mm_unpackhi_epi8(high, high);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_or_si128(_mm_andnot_si128(lowHalf, _mm_unpacklo_epi8(block, zero)),
+                                      _mm_and_si128(lowHalf, replacement)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8),
+                         _mm_or_si128(_mm_andnot_si128(highHalf, _mm_unpackhi_epi8(block, zero)),
+                                      _mm_and_si128(highHalf, replacement)));
+        return true;
+    }
+};
+#endif
+
+#if defined(QUENDIX_AVX2_LOOPS)
+// The same step with one load and two 32-byte widening stores.
+struct WideSteps {
+    static constexpr std::size_t kWidth = 32;
+    QUENDIX_TARGET_AVX2 static unsigned CopyStep(const unsigned char* bytes, char16_t* out) {
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                            _mm256_cvtepu8_epi16(_mm256_castsi256_si128(block)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16),
+                            _mm256_cvtepu8_epi16(_mm256_extracti128_si256(block, 1)));
+        const __m256i ends =
+            _mm256_or_si256(block, _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r')));
+        return static_cast<unsigned>(_mm256_movemask_epi8(ends));
+    }
+    static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
+        return NarrowSteps::SingleByteStep(bytes, table, out);
+    }
+    static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
+        return NarrowSteps::IllFormedUtf8Step(bytes, out);
+    }
+};
+#endif
+
+// Without SSE2 there are no steps: the scalar loops do all the work.
+struct ScalarSteps {
+    static constexpr std::size_t kWidth = 0;
+    static unsigned CopyStep(const unsigned char*, char16_t*) { return ~0u; }
+    static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
+        for (unsigned i = 0; i < 16; ++i) {
+            if (bytes[i] == '\r') {
+                return false;
+            }
+        }
+        for (unsigned i = 0; i < 16; ++i) {
+            out[i] = table[bytes[i]];
+        }
+        return true;
+    }
+    static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
+        for (unsigned i = 0; i <= 16; ++i) {
+            if ((bytes[i] & 0xC0) == 0x80 || (i < 16 && bytes[i] == '\r')) {
+                return false;
+            }
+        }
+        for (unsigned i = 0; i < 16; ++i) {
+            out[i] = bytes[i] < 0x80 ? bytes[i] : 0xFFFD;
+        }
+        return true;
+    }
+};
+
+#if defined(QUENDIX_SSE2_LOOPS)
+using BaselineSteps = NarrowSteps;
+#else
+using BaselineSteps = ScalarSteps;
+#endif
+
+// Copies the run of ASCII characters other than CR at the start of
+// bytes[0, limit) as 16-bit characters and returns its length. It may write
+// past the run, up to out[limit - 1].
+template <class Steps>
+inline std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, char16_t* out) {
+    std::size_t count = 0;
+    if (Steps::kWidth != 0) {
+        for (; limit - count >= Steps::kWidth; count += Steps::kWidth) {
+            const unsigned stops = Steps::CopyStep(bytes + count, out + count);
+            if (stops != 0) {
+                return count + static_cast<std::size_t>(__builtin_ctz(stops));
+            }
+        }
+    }
+    for (; count < limit && bytes[count] < 0x80 && bytes[count] != '\r'; ++count) {
+        out[count] = bytes[count];
+    }
+    return count;
+}
+
+} // namespace quendix
+
+#if defined(QUENDIX_AVX2_LOOPS)
+// A read loop built for AVX2 with everything it calls inlined into it.
+#define QUENDIX_WIDE_LOOP QUENDIX_TARGET_AVX2 __attribute__((flatten))
+#endif
+
+#endif

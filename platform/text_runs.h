@@ -1,0 +1,130 @@
+// The read loop's fast paths for text that is not ASCII: each decodes the
+// steps that follow one another from the stream's position while they start
+// with a byte of 0x80 and up, without going back to the ASCII loop between
+// them, on local copies of the stream's place. Each stops, leaving the rest
+// to the general step, at a step that may need bytes beyond the buffer, or
+// at one that would not fit whole. Each returns whether it moved on.
+#ifndef QUENDIX_PLATFORM_TEXT_RUNS_H
+#define QUENDIX_PLATFORM_TEXT_RUNS_H
+
+#include "platform/byte_reader.h"
+#include "platform/multi_byte_decoders.h"
+#include "platform/utf8.h"
+
+#include <cstddef>
+
+namespace quendix {
+
+// Stores a scalar value as one 16-bit character or a surrogate pair.
+inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
+    if (character < 0x10000) {
+        out[0] = static_cast<char16_t>(character);
+        return 1;
+    }
+    out[0] = static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+    return 2;
+}
+
+// UTF-8, well-formed or not: the one UTF-8 decoder, called where a whole
+// sequence is sure to be at hand. Text that is not UTF-8 at all (a legacy
+// encoding read without its declaration) is mostly leads with nothing to
+// follow them: after each such error, it goes sixteen bytes a step while no
+// byte continues a sequence.
+struct Utf8Runs {
+    template <class Steps>
+    static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
+                       std::size_t capacity) {
+        const unsigned char* const bytes = stream.bytes;
+        const std::size_t filled = stream.filled;
+        const std::size_t start = stream.position;
+        std::size_t position = start;
+        std::size_t stored = count;
+        while (filled - position >= kMaxStepBytes && bytes[position] >= 0x80 && stored < capacity) {
+            char32_t character = 0;
+            const std::size_t used = DecodeUtf8(bytes + position, kMaxStepBytes, false, &character);
+            if (character >= 0x10000 && capacity - stored < 2) {
+                break;
+            }
+            stored += StoreCharacter(out + stored, character);
+            position += used;
+            if (used == 1) {
+                // A high byte alone is an error: perhaps the text is not UTF-8.
+                while (filled - position > 16 && capacity - stored >= 16 &&
+                       Steps::IllFormedUtf8Step(bytes + position, out + stored)) {
+                    position += 16;
+                    stored += 16;
+                }
+            }
+        }
+        stream.position = position;
+        count = stored;
+        return position != start;
+    }
+};
+
+// The single-byte encodings and x-user-defined: one lookup a byte, sixteen
+// bytes a step, ASCII and CR-free stretches included, until a CR; then the
+// high bytes left one at a time.
+struct SingleByteRuns {
+    template <class Steps>
+    static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
+                       std::size_t capacity) {
+        const unsigned char* const bytes = stream.bytes;
+        const char16_t* const table = stream.byteTable;
+        std::size_t position = stream.position;
+        const std::size_t start = position;
+        while (stream.filled - position >= 16 && capacity - count >= 16 &&
+               Steps::SingleByteStep(bytes + position, table, out + count)) {
+            position += 16;
+            count += 16;
+        }
+        const std::size_t room = capacity - count;
+        const std::size_t available = stream.filled - position;
+        const std::size_t end = position + (room < available ? room : available);
+        char16_t* const target = out + count - position;
+        const std::size_t stepped = position;
+        while (position < end && bytes[position] >= 0x80) {
+            target[position] = table[bytes[position]];
+            ++position;
+        }
+        count += position - stepped;
+        stream.position = position;
+        return position != start;
+    }
+};
+
+// The multi-byte encodings whose steps stand alone: Decoder is one of
+// multi_byte_decoders.h.
+template <std::size_t (*Decoder)(const unsigned char*, std::size_t, bool, DecodedStep*)>
+struct MultiByteRuns {
+    template <class Steps>
+    static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
+                       std::size_t capacity) {
+        const unsigned char* const bytes = stream.bytes;
+        const std::size_t filled = stream.filled;
+        const std::size_t start = stream.position;
+        std::size_t position = start;
+        std::size_t stored = count;
+        while (filled - position >= kMaxStepBytes && bytes[position] >= 0x80 && stored < capacity) {
+            DecodedStep step;
+            const std::size_t used = Decoder(bytes + position, kMaxStepBytes, false, &step);
+            const char32_t first = step.characters[0];
+            if ((step.count == 2 || first >= 0x10000) && capacity - stored < 2) {
+                break;
+            }
+            stored += StoreCharacter(out + stored, first);
+            if (step.count == 2) {
+                out[stored++] = static_cast<char16_t>(step.characters[1]);
+            }
+            position += used;
+        }
+        stream.position = position;
+        count = stored;
+        return position != start;
+    }
+};
+
+} // namespace quendix
+
+#endif

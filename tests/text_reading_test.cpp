@@ -1,0 +1,235 @@
+// ReadText against a reading built from DecodeStep alone, one step at a
+// time. The inputs put every kind of character (ASCII runs of every length,
+// multi-byte sequences, ill-formed bytes, controls, CR, LF and CR LF) at
+// every offset of a vector block, across the end of the input buffer, and
+// at every cut of a small capacity, in every encoding. The same tests run
+// against the SSE2-only and scalar builds.
+#include "platform/decode.h"
+#include "platform/wide_stream.h"
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace quendix_test;
+using quendix::Encoding;
+
+namespace {
+
+// The characters of bytes, decoded step by step, CR LF joined into LF.
+std::u32string DecodeAll(Encoding encoding, const std::string& bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    quendix::DecoderState state;
+    std::u32string out;
+    for (std::size_t at = 0; at < bytes.size();) {
+        quendix::DecodedStep step{};
+        at += quendix::DecodeStep(encoding, state, data + at, bytes.size() - at, true, &step);
+        for (unsigned i = 0; i < step.count; ++i) {
+            const char32_t c = step.characters[i];
+            if (c == U'\n' && !out.empty() && out.back() == U'\r') {
+                out.back() = U'\n';
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+std::u16string Utf16Of(const std::u32string& characters) {
+    std::u16string text;
+    for (const char32_t c : characters) {
+        if (c >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(c);
+        }
+    }
+    return text;
+}
+
+// What one ReadText of capacity must give from the start: the characters
+// in order, as many as fit whole.
+std::u16string ExpectedText(const std::u32string& characters, std::size_t capacity) {
+    std::u16string text;
+    for (const char32_t c : characters) {
+        if (text.size() + (c >= 0x10000 ? 2 : 1) > capacity) {
+            break;
+        }
+        text += Utf16Of(std::u32string(1, c));
+    }
+    return text;
+}
+
+// The whole file read with reads of capacity characters each, into a buffer
+// one larger whose last place must stay untouched. Each read but the last
+// must fill its room but for one place at most.
+std::u16string ReadInPieces(const std::string& path, std::size_t capacity,
+                            Encoding* chosen = nullptr) {
+    quendix::WideInputStream stream;
+    static std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
+    EXPECT_TRUE(quendix::OpenInput(stream, Wide(path).c_str(), buffer.data()));
+    quendix::ChooseEncoding(stream, chosen);
+    std::u16string text;
+    std::vector<char16_t> piece(capacity + 1);
+    while (!quendix::AtEndOfInput(stream)) {
+        piece[capacity] = u'#';
+        const std::size_t length = quendix::ReadText(stream, piece.data(), capacity);
+        EXPECT_EQ(piece[capacity], u'#');
+        if (!quendix::AtEndOfInput(stream)) {
+            EXPECT_GE(length + 1, capacity) << "a read stopped short without meeting the end";
+        }
+        text.append(piece.data(), length);
+    }
+    quendix::CloseInput(stream);
+    return text;
+}
+
+std::string Mixed(std::mt19937& random, std::size_t size) {
+    static const std::vector<std::string> pieces = {"a",
+                                                    "<item>",
+                                                    "plain ascii words ",
+                                                    "\t",
+                                                    "\x0B",
+                                                    "\x01",
+                                                    "\r",
+                                                    "\n",
+                                                    "\r\n",
+                                                    "\xC3\xA9",
+                                                    "\xE6\x97\xA5",
+                                                    "\xF0\x9F\x9A\xA4",
+                                                    "\xE0\xA0\x80",
+                                                    "\xED\x9F\xBF",
+                                                    "\x80",
+                                                    "\xC3",
+                                                    "\xE6\x97",
+                                                    "\xED\xA0\x80",
+                                                    "\xE0\x80\xAF",
+                                                    "\xF4\x90\x80\x80",
+                                                    "\xFF",
+                                                    "\xC0\xAF",
+                                                    "0123456789abcdef",
+                                                    "0123456789abcde"};
+    std::string out;
+    while (out.size() < size) {
+        out += pieces[random() % pieces.size()];
+    }
+    return out;
+}
+
+// Bytes for any encoding: ASCII, CR and LF, escape sequences, and high
+// bytes at random, so that every decoder meets well-formed and ill-formed
+// sequences of every length.
+std::string Scrambled(std::mt19937& random, std::size_t size) {
+    static const std::vector<std::string> pieces = {
+        "text ",    "\r\n",     "\r",          "\n", "\x1B(B",           "\x1B$B",
+        "\x1B(J",   "\x1B(I",   "\x1B",        "$B", "\x81\x30\x81\x30", "\x84\x31\xA4\x39",
+        "\x88\x62", "\x8E\xB1", "\x8F\xB0\xA1"};
+    std::string out;
+    while (out.size() < size) {
+        if (random() % 3 == 0) {
+            out += pieces[random() % pieces.size()];
+        } else {
+            out += static_cast<char>(random() % 2 == 0 ? 0x80 + random() % 128 : random() % 128);
+        }
+    }
+    return out;
+}
+
+void ExpectSameText(const std::string& bytes, std::size_t capacity,
+                    Encoding encoding = Encoding::Utf8) {
+    static const ScratchDirectory scratch;
+    WriteFile(scratch.Path("in.xml"), bytes);
+    Encoding chosen = encoding;
+    EXPECT_EQ(ReadInPieces(scratch.Path("in.xml"), capacity, &chosen),
+              Utf16Of(DecodeAll(encoding, bytes)))
+        << quendix::EncodingName(encoding) << ", capacity " << capacity << ", " << bytes.size()
+        << " bytes";
+}
+
+} // namespace
+
+TEST(TextReading, Utf8AgreesWithStepByStepDecoding) {
+    std::mt19937 random(17);
+    for (int round = 0; round < 40; ++round) {
+        ExpectSameText(Mixed(random, 1 + random() % 600), 128000);
+    }
+}
+
+TEST(TextReading, SmallCapacitiesCutTheTextAtEveryOffset) {
+    std::mt19937 random(23);
+    for (std::size_t capacity = 2; capacity < 40; ++capacity) {
+        ExpectSameText(Mixed(random, 700), capacity);
+    }
+}
+
+TEST(TextReading, AsciiRunsOfEveryLengthEndAtTheirStop) {
+    for (std::size_t run = 0; run < 70; ++run) {
+        std::string lines;
+        for (const std::string stop : {"\n", "\r\n", "\r", "\t", "\xC3\xA9", "\xF0\x9F\x9A\xA4"}) {
+            lines += std::string(run, 'x') + stop + "tail\n";
+        }
+        ExpectSameText(lines, 128000);
+    }
+}
+
+TEST(TextReading, CharactersAcrossTheEndOfTheInputBuffer) {
+    for (const std::string piece :
+         {"\r\n", "\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x9A\xA4", "\n",
+          "\xC3\xA9\xE6\x97\xA5\xCE\xB1\xFF\xE6\x97\xA5", "\xE6\x97\xA5\xF0\x9F\x9A\xA4\xC3\xA9"}) {
+        for (std::size_t shift = 0; shift < 20; ++shift) {
+            const std::string bytes(quendix::kInputBufferBytes - 12 + shift, 'a');
+            ExpectSameText(bytes + piece + "end\n", 128000);
+        }
+    }
+}
+
+// Every encoding: the text is the same however it is split, between reads
+// of any capacity or across the end of the input buffer.
+TEST(TextReading, EveryEncodingGivesTheSameTextHoweverTheBytesAreSplit) {
+    std::mt19937 random(41);
+    for (int index = 0; index < quendix::kEncodingCount; ++index) {
+        const auto encoding = static_cast<Encoding>(index);
+        const std::string bytes = Scrambled(random, 400);
+        for (std::size_t capacity : {2, 3, 7, 128000}) {
+            ExpectSameText(bytes, capacity, encoding);
+        }
+        for (std::size_t shift = 1; shift <= 9; ++shift) {
+            // ASCII padding (UTF-16: whole units) up to just before the
+            // buffer's end, then the bytes across it.
+            const std::string padding(quendix::kInputBufferBytes - 2 * shift, ' ');
+            ExpectSameText(padding + bytes, shift % 2 == 0 ? 128000 : 5, encoding);
+        }
+    }
+}
+
+TEST(TextReading, ReadTextGivesTheCharactersUpToItsCapacity) {
+    std::mt19937 random(37);
+    ScratchDirectory scratch;
+    for (int round = 0; round < 30; ++round) {
+        const std::string bytes = Mixed(random, 1 + random() % 900) +
+                                  (round % 2 == 0 ? std::string(70000, 'z') : std::string());
+        WriteFile(scratch.Path("in.xml"), bytes);
+        const std::u32string characters = DecodeAll(Encoding::Utf8, bytes);
+        for (const std::size_t capacity : {std::size_t{1}, std::size_t{2}, std::size_t{3},
+                                           std::size_t(1 + random() % 700), std::size_t{127999}}) {
+            quendix::WideInputStream stream;
+            std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
+            ASSERT_TRUE(
+                quendix::OpenInput(stream, Wide(scratch.Path("in.xml")).c_str(), buffer.data()));
+            quendix::ChooseEncoding(stream);
+            std::vector<char16_t> text(capacity);
+            const std::size_t length = quendix::ReadText(stream, text.data(), capacity);
+            const std::u16string expected = ExpectedText(characters, capacity);
+            EXPECT_EQ(std::u16string(text.data(), length), expected) << "capacity " << capacity;
+            EXPECT_EQ(quendix::AtEndOfInput(stream),
+                      expected.size() < capacity &&
+                          expected.size() == ExpectedText(characters, ~std::size_t{0}).size());
+            quendix::CloseInput(stream);
+        }
+    }
+}
