@@ -26,6 +26,8 @@ constexpr Literal kItemTags[] = {
     MakeLiteral(u"<description>"), MakeLiteral(u"</description>"), MakeLiteral(u"<link>"),
     MakeLiteral(u"</link>"),       MakeLiteral(u"<pubDate>"),      MakeLiteral(u"</pubDate>")};
 
+constexpr std::size_t kItemTagCount = sizeof kItemTags / sizeof kItemTags[0];
+
 // The item's tags, in the order of kItemTags.
 enum ItemTag : std::size_t {
     kItem,
@@ -42,8 +44,7 @@ enum ItemTag : std::size_t {
 // Every tag search is answered from one list of where the tags stand, made
 // in a single pass over this call's text.
 struct ItemSearches {
-    TagIndex tags{FeedText,  FeedLength,       kItemTags, sizeof kItemTags / sizeof kItemTags[0],
-                  TagPlaces, kTagPlaceCapacity};
+    TagIndex tags{FeedText, FeedLength, kItemTags, kItemTagCount, TagPlaces, kTagPlaceCapacity};
 };
 
 // The title search starts inside the "<item>" literal just found.
@@ -114,9 +115,10 @@ bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t&
 }
 
 // The summary of the description's first 31999 characters, the most the
-// description keeps. The summary rules look only for literals without surrogates
-// or spaces, and the record mends the edges of every piece it takes, so the
-// piece is the same whether or not the description's own edges were mended.
+// description keeps. The summary rules look only for literals without
+// surrogates or spaces, and the record mends the edges of every piece it
+// takes, so the piece is the same whether or not the description's own
+// edges were mended.
 TextView SummaryOf(TextView description) {
     constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
     if (description.length > kDescriptionLimit) {
