@@ -13,9 +13,9 @@ namespace quendix {
 using TagPlace = std::uint32_t;
 
 // Finds every occurrence of a few tag literals in one text in a single
-// pass, when it is made, then answers each search from that
-// list: the nine searches per item would otherwise cross much of the same
-// text again and again. A tag listed must start with '<' and an ASCII
+// pass, when it is made, then answers each search from that list: the nine
+// searches per item would otherwise cross much of the same text again and
+// again. A tag listed must start with '<' and an ASCII
 // character, or with "</" and an ASCII character; any other is searched
 // for directly, as is the rest of the text once a tag's share of the
 // places is full. Every answer is the one FindLiteral gives. The
