@@ -106,7 +106,20 @@ struct MultiByteRuns {
         const std::size_t start = stream.position;
         std::size_t position = start;
         std::size_t stored = count;
-        while (filled - position >= kMaxStepBytes && bytes[position] >= 0x80 && stored < capacity) {
+        while (filled - position >= kMaxStepBytes && stored < capacity) {
+            const unsigned char lead = bytes[position];
+            if (lead < 0x80) {
+                // ASCII stands for itself here. A lone byte between words (a
+                // space, most often) is taken in the run, which spares a
+                // turn through the ASCII loop; a longer run, or a CR that
+                // may start a CR LF, is left to the loop.
+                if (lead == '\r' || bytes[position + 1] < 0x80) {
+                    break;
+                }
+                out[stored++] = lead;
+                ++position;
+                continue;
+            }
             DecodedStep step;
             const std::size_t used = Decoder(bytes + position, kMaxStepBytes, false, &step);
             const char32_t first = step.characters[0];
