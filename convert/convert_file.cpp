@@ -9,6 +9,7 @@
 #include "platform/file_identity.h"
 #include "quendix.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace quendix {
@@ -39,7 +40,11 @@ int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
     if constexpr (Watch::kWatching) {
         watch.observer().EncodingChosen(input.encoding, input.encodingSource);
     }
-    const FeedOutcome outcome = ConvertFeed(input, output, options.windowLimit, watch);
+    // A window never holds more than FeedText does, nor too little for the
+    // window rule's "<item>" near its end.
+    const std::size_t windowLimit =
+        std::min(std::max(options.windowLimit, kSmallestWindow), kWindowLimit);
+    const FeedOutcome outcome = ConvertFeed(input, output, windowLimit, watch);
     CloseInput(input);
     if (!outcome.readFailed && !outcome.refused) {
         FlushOutput(output);

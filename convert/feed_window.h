@@ -14,6 +14,8 @@ namespace quendix {
 
 // The most characters a window holds: FeedText less its terminator.
 constexpr std::size_t kWindowLimit = 127999;
+// The fewest a test may ask for.
+constexpr std::size_t kSmallestWindow = 16;
 
 // Reads characters after the held ones at the front of text until it holds
 // limit of them or the input ends; returns how many it holds. A character
