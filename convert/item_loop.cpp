@@ -10,6 +10,15 @@
 
 #include <cstdint>
 
+// The item's searches stay inside the loop that runs them, as one
+// function: called apart, the loop costs about 12 000 more instructions a
+// typical feed.
+#if defined(__GNUC__)
+#define QUENDIX_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define QUENDIX_ALWAYS_INLINE inline
+#endif
+
 namespace quendix {
 
 namespace {
@@ -75,8 +84,9 @@ bool TakeContent(ItemSearches& searches, ItemTag close, std::ptrdiff_t contentSt
 // start. Sets ScanPosition to the date's content start as soon as
 // "<pubDate>" is found. False when an element is missing, which ends the
 // item loop; missing then names it.
-bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt, std::int32_t& ScanPosition,
-                       ItemContent& item, ItemElement& missing) {
+QUENDIX_ALWAYS_INLINE bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt,
+                                             std::int32_t& ScanPosition, ItemContent& item,
+                                             ItemElement& missing) {
     const std::ptrdiff_t title = FindContentStart(searches, kTitle, itemAt + kTitleSearchOffset);
     if (title == kNotFound || !TakeContent(searches, kTitleEnd, title, item.title)) {
         missing = title == kNotFound ? ItemElement::Title : ItemElement::TitleEnd;
