@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +18,20 @@ namespace {
 quendix::DetectedEncoding Detect(const std::string& bytes) {
     return quendix::DetectEncoding(reinterpret_cast<const unsigned char*>(bytes.data()),
                                    bytes.size());
+}
+
+// The strings quoted in text, in order.
+std::vector<std::string> QuotedStrings(const std::string& text) {
+    std::vector<std::string> strings;
+    for (std::size_t open = text.find('"'); open != std::string::npos;) {
+        const std::size_t close = text.find('"', open + 1);
+        if (close == std::string::npos) {
+            break;
+        }
+        strings.push_back(text.substr(open + 1, close - open - 1));
+        open = text.find('"', close + 1);
+    }
+    return strings;
 }
 
 std::string Declaration(const std::string& label) {
@@ -96,19 +109,19 @@ TEST(EncodingChoice, NamesAndLabelsAreTheStandardsOwn) {
     json << file.rdbuf();
     const std::string text = json.str();
     // Each encoding is "labels": [ ... ], "name": "...".
-    const std::regex entry(R"re("labels":\s*\[([^\]]*)\],\s*"name":\s*"([^"]+)")re");
-    const std::regex quoted(R"re("([^"]+)")re");
     std::vector<std::pair<std::string, std::string>> expected; // label, name
     int encodings = 0;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), entry);
-         it != std::sregex_iterator(); ++it) {
-        const std::string labels = (*it)[1];
-        const std::string name = (*it)[2];
+    for (std::size_t at = text.find("\"labels\""); at != std::string::npos;
+         at = text.find("\"labels\"", at + 1)) {
+        const std::size_t open = text.find('[', at);
+        const std::size_t close = text.find(']', open);
+        const std::size_t nameKey = text.find("\"name\"", close);
+        ASSERT_NE(nameKey, std::string::npos);
+        const std::string name = QuotedStrings(text.substr(nameKey + 6, 200)).at(0);
         EXPECT_STREQ(quendix::EncodingName(static_cast<Encoding>(encodings)), name.c_str());
         ++encodings;
-        for (auto label = std::sregex_iterator(labels.begin(), labels.end(), quoted);
-             label != std::sregex_iterator(); ++label) {
-            expected.emplace_back((*label)[1], name);
+        for (const std::string& label : QuotedStrings(text.substr(open, close - open))) {
+            expected.emplace_back(label, name);
         }
     }
     EXPECT_EQ(encodings, quendix::kEncodingCount);
