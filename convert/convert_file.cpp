@@ -26,7 +26,10 @@ bool OpenOutputBesides(WideOutputStream& output, const wchar_t* outputPath,
     if (!OpenOutput(output, outputPath, OutputUnits)) {
         return false;
     }
-    if (IsSameFile(input.file, output.file) || !CutFile(output.file, 0)) {
+    FileIdentity identity;
+    const bool keep = !IdentifyFile(output.file, &identity) || IsSameFile(input.identity, identity);
+    // An empty file needs no cut, which spares a call to the system.
+    if (keep || (identity.size != 0 && !CutFile(output.file, 0))) {
         CloseOutput(output);
         return false;
     }

@@ -11,6 +11,11 @@ bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buff
     if (stream.file == nullptr) {
         return false;
     }
+    if (!IdentifyFile(stream.file, &stream.identity) ||
+        stream.identity.kind == FileKind::Directory) {
+        CloseInput(stream);
+        return false;
+    }
     // The bytes go straight into the stream's own buffer; the runtime's
     // buffer would be one more allocation and copy per call.
     std::setvbuf(stream.file, nullptr, _IONBF, 0);

@@ -5,6 +5,7 @@
 #define QUENDIX_PLATFORM_BYTE_READER_H
 
 #include "platform/decode.h"
+#include "platform/file_identity.h"
 #include "platform/wide_path.h"
 
 #include <cstddef>
@@ -16,6 +17,7 @@ constexpr std::size_t kInputBufferBytes = 65536;
 
 struct WideInputStream {
     std::FILE* file = nullptr;
+    FileIdentity identity; // which file it is, looked at once when opened
     Encoding encoding = Encoding::Utf8;
     EncodingSource encodingSource = EncodingSource::Default;
     DecoderState decoder;           // what the decoder carries between steps
@@ -30,7 +32,9 @@ struct WideInputStream {
     char16_t byteTable[256];
 };
 
-// Opens path for reading. Nothing is read yet.
+// Opens path for reading. Nothing is read yet. A directory opens for
+// reading on some systems but fails on the first read: it counts as a file
+// that cannot be opened.
 bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer);
 
 // Makes at least wanted undecoded bytes available, unless the file ends

@@ -18,26 +18,29 @@ HANDLE HandleOf(std::FILE* file) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
 }
 
-bool IsDiskFile(std::FILE* file) {
-    return GetFileType(HandleOf(file)) == FILE_TYPE_DISK;
-}
-
 } // namespace
 
-bool IsSameFile(std::FILE* first, std::FILE* second) {
-    BY_HANDLE_FILE_INFORMATION a;
-    BY_HANDLE_FILE_INFORMATION b;
-    if (!IsDiskFile(first) || !IsDiskFile(second) ||
-        !GetFileInformationByHandle(HandleOf(first), &a) ||
-        !GetFileInformationByHandle(HandleOf(second), &b)) {
+bool IdentifyFile(std::FILE* stream, FileIdentity* identity) {
+    *identity = FileIdentity{};
+    const HANDLE handle = HandleOf(stream);
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        return true; // a console or a pipe
+    }
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(handle, &information)) {
         return false;
     }
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    identity->kind = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                         ? FileKind::Directory
+                         : FileKind::Regular;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    identity->size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+    return true;
 }
 
 bool CutFile(std::FILE* file, unsigned long long size) {
-    if (!IsDiskFile(file)) {
+    if (GetFileType(HandleOf(file)) != FILE_TYPE_DISK) {
         return true;
     }
     return _chsize_s(_fileno(file), static_cast<long long>(size)) == 0;
@@ -45,29 +48,34 @@ bool CutFile(std::FILE* file, unsigned long long size) {
 
 #else
 
-namespace {
-
-bool RegularFileStatus(std::FILE* file, struct stat& status) {
-    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-} // namespace
-
-bool IsSameFile(std::FILE* first, std::FILE* second) {
-    struct stat a;
-    struct stat b;
-    return RegularFileStatus(first, a) && RegularFileStatus(second, b) && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+bool IdentifyFile(std::FILE* stream, FileIdentity* identity) {
+    *identity = FileIdentity{};
+    struct stat status;
+    if (fstat(fileno(stream), &status) != 0) {
+        return false;
+    }
+    identity->kind = S_ISREG(status.st_mode)   ? FileKind::Regular
+                     : S_ISDIR(status.st_mode) ? FileKind::Directory
+                                               : FileKind::Other;
+    identity->volume = static_cast<std::uint64_t>(status.st_dev);
+    identity->index = static_cast<std::uint64_t>(status.st_ino);
+    identity->size = static_cast<std::uint64_t>(status.st_size);
+    return true;
 }
 
 bool CutFile(std::FILE* file, unsigned long long size) {
     struct stat status;
-    if (!RegularFileStatus(file, status)) {
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
         return true;
     }
     return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
 }
 
 #endif
+
+bool IsSameFile(const FileIdentity& first, const FileIdentity& second) {
+    return first.kind == FileKind::Regular && second.kind == FileKind::Regular &&
+           first.volume == second.volume && first.index == second.index;
+}
 
 } // namespace quendix

@@ -1,15 +1,29 @@
 // Which file an open stream is, and cutting it short: what keeps a
-// conversion from emptying its own input and from leaving half a record.
+// conversion from reading a directory, from emptying its own input and from
+// leaving half a record. Each file is looked at once, when it is opened.
 #ifndef QUENDIX_PLATFORM_FILE_IDENTITY_H
 #define QUENDIX_PLATFORM_FILE_IDENTITY_H
 
+#include <cstdint>
 #include <cstdio>
 
 namespace quendix {
 
-// True when both streams are open on the same regular file, by whatever
-// path: the same one, another, a hard link or a symbolic link.
-bool IsSameFile(std::FILE* first, std::FILE* second);
+enum class FileKind { Regular, Directory, Other };
+
+struct FileIdentity {
+    FileKind kind = FileKind::Other;
+    std::uint64_t volume = 0; // device, or volume serial number
+    std::uint64_t index = 0;  // inode, or file index
+    std::uint64_t size = 0;
+};
+
+// What file stream is open on. False when the system cannot tell.
+bool IdentifyFile(std::FILE* stream, FileIdentity* identity);
+
+// True when both are the same regular file, by whatever path they were
+// opened: the same one, another, a hard link or a symbolic link.
+bool IsSameFile(const FileIdentity& first, const FileIdentity& second);
 
 // Cuts a file open for writing to its first size bytes. A file that cannot
 // be cut, a device or a pipe, is left as it is. False when a regular file

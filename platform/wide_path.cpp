@@ -67,18 +67,7 @@ std::FILE* OpenWidePath(const wchar_t* path, OpenMode mode) {
         const int descriptor = open(encoded, O_WRONLY | O_CREAT, 0666);
         return descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
     }
-    std::FILE* stream = std::fopen(encoded, "rb");
-    if (stream == nullptr) {
-        return stream;
-    }
-    // A directory opens for reading here but fails on the first read; treat
-    // it as what it is, a file that cannot be opened.
-    struct stat status;
-    if (fstat(fileno(stream), &status) != 0 || S_ISDIR(status.st_mode)) {
-        std::fclose(stream);
-        return nullptr;
-    }
-    return stream;
+    return std::fopen(encoded, "rb");
 }
 
 #endif

@@ -18,8 +18,7 @@ bool EncodePathUtf8(const wchar_t* path, char* buffer, std::size_t bufferSize);
 enum class OpenMode { Read, Write };
 
 // Opens path in binary mode: bytes are decoded and encoded by the library
-// itself. Reading refuses anything that is not a regular file or a stream
-// (a directory, say). Writing creates a missing file and leaves an existing
+// itself. Writing creates a missing file and leaves an existing
 // one as it is, for the caller to empty (see file_identity.h). Returns null
 // when the file cannot be opened.
 std::FILE* OpenWidePath(const wchar_t* path, OpenMode mode);
