@@ -381,10 +381,7 @@ std::u16string ToUtf16(const std::u32string& characters) {
     return out;
 }
 
-std::u16string DecodeFeed(const std::string& bytes) {
-    const Choice choice = ChooseEncoding(bytes);
-    const std::u32string characters =
-        DecodeAll(choice.encoding, bytes.substr(choice.byteOrderMarkLength));
+std::u32string JoinLineEnds(const std::u32string& characters) {
     std::u32string joined;
     for (std::size_t i = 0; i < characters.size(); ++i) {
         const bool crlf =
@@ -393,7 +390,13 @@ std::u16string DecodeFeed(const std::string& bytes) {
             joined += characters[i];
         }
     }
-    return ToUtf16(joined);
+    return joined;
+}
+
+std::u16string DecodeFeed(const std::string& bytes) {
+    const Choice choice = ChooseEncoding(bytes);
+    return ToUtf16(
+        JoinLineEnds(DecodeAll(choice.encoding, bytes.substr(choice.byteOrderMarkLength))));
 }
 
 std::u16string FeedTextOf(const std::string& bytes) {

@@ -28,6 +28,9 @@ Choice ChooseEncoding(const std::string& bytes);
 // decoders, whose tables the tests check entry by entry.
 std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes);
 
+// The characters with each CR LF made LF, as the conversion reads them.
+std::u32string JoinLineEnds(const std::u32string& characters);
+
 // A whole file's bytes as the conversion sees them: encoding chosen, mark
 // skipped, decoded, CR LF made LF, as 16-bit characters, not yet cut.
 std::u16string DecodeFeed(const std::string& bytes);

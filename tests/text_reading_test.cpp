@@ -6,6 +6,7 @@
 // against the SSE2-only and scalar builds.
 #include "platform/decode.h"
 #include "platform/wide_stream.h"
+#include "tests/reference_converter.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,37 +20,10 @@ using quendix::Encoding;
 
 namespace {
 
-// The characters of bytes, decoded step by step, CR LF joined into LF.
+// The characters of bytes as the plain second implementation decodes them,
+// CR LF joined into LF.
 std::u32string DecodeAll(Encoding encoding, const std::string& bytes) {
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    quendix::DecoderState state;
-    std::u32string out;
-    for (std::size_t at = 0; at < bytes.size();) {
-        quendix::DecodedStep step{};
-        at += quendix::DecodeStep(encoding, state, data + at, bytes.size() - at, true, &step);
-        for (unsigned i = 0; i < step.count; ++i) {
-            const char32_t c = step.characters[i];
-            if (c == U'\n' && !out.empty() && out.back() == U'\r') {
-                out.back() = U'\n';
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
-}
-
-std::u16string Utf16Of(const std::u32string& characters) {
-    std::u16string text;
-    for (const char32_t c : characters) {
-        if (c >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(c);
-        }
-    }
-    return text;
+    return quendix_reference::JoinLineEnds(quendix_reference::DecodeAll(encoding, bytes));
 }
 
 // What one ReadText of capacity must give from the start: the characters
@@ -60,7 +34,7 @@ std::u16string ExpectedText(const std::u32string& characters, std::size_t capaci
         if (text.size() + (c >= 0x10000 ? 2 : 1) > capacity) {
             break;
         }
-        text += Utf16Of(std::u32string(1, c));
+        text += quendix_reference::ToUtf16(std::u32string(1, c));
     }
     return text;
 }
@@ -146,7 +120,7 @@ void ExpectSameText(const std::string& bytes, std::size_t capacity,
     WriteFile(scratch.Path("in.xml"), bytes);
     Encoding chosen = encoding;
     EXPECT_EQ(ReadInPieces(scratch.Path("in.xml"), capacity, &chosen),
-              Utf16Of(DecodeAll(encoding, bytes)))
+              quendix_reference::ToUtf16(DecodeAll(encoding, bytes)))
         << quendix::EncodingName(encoding) << ", capacity " << capacity << ", " << bytes.size()
         << " bytes";
 }
