@@ -24,9 +24,9 @@ namespace quendix {
 namespace {
 
 constexpr Literal kItemTags[] = {
-    MakeLiteral(u"<item>"),        MakeLiteral(u"<title>"),        MakeLiteral(u"</title>"),
-    MakeLiteral(u"<description>"), MakeLiteral(u"</description>"), MakeLiteral(u"<link>"),
-    MakeLiteral(u"</link>"),       MakeLiteral(u"<pubDate>"),      MakeLiteral(u"</pubDate>")};
+    MakeLiteral(u"<item>"),         kFieldOpenings[0], MakeLiteral(u"</title>"), kFieldOpenings[1],
+    MakeLiteral(u"</description>"), kFieldOpenings[2], MakeLiteral(u"</link>"),  kFieldOpenings[3],
+    MakeLiteral(u"</pubDate>")};
 
 // The item's tags, in the order of kItemTags.
 enum ItemTag : std::size_t {
@@ -134,16 +134,20 @@ void Report(Watch& watch, ItemSearches& searches, std::size_t itemAt, const Item
 
 } // namespace
 
+TextView KeptDescription(TextView description) {
+    constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
+    if (description.length > kDescriptionLimit) {
+        description.length = kDescriptionLimit;
+    }
+    return description;
+}
+
 TextView SummaryOf(TextView description) {
     // The summary rules look only for literals without surrogates or
     // spaces, and the record mends the edges of every piece it takes, so
     // the piece is the same whether or not the description's own edges
     // were mended at the cut.
-    constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
-    if (description.length > kDescriptionLimit) {
-        description.length = kDescriptionLimit;
-    }
-    return SummariseDescription(description);
+    return SummariseDescription(KeptDescription(description));
 }
 
 template <class Watch>

@@ -40,6 +40,15 @@ struct Unwatched {
     void ItemSeen(TextView, const ItemSighting&) {}
 };
 
+// The opening tags of an item's fields, in the order they are searched
+// for: title, description, link, date.
+constexpr Literal kFieldOpenings[4] = {MakeLiteral(u"<title>"), MakeLiteral(u"<description>"),
+                                       MakeLiteral(u"<link>"), MakeLiteral(u"<pubDate>")};
+
+// A description as RawDescription would hold it: its first 31999
+// characters.
+TextView KeptDescription(TextView description);
+
 // The summary of a description as RawDescription would hold it: cut at its
 // storage, then summarised.
 TextView SummaryOf(TextView description);

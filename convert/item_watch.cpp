@@ -1,6 +1,5 @@
 #include "convert/item_watch.h"
 
-#include "convert/feed_storage.h"
 #include "quendix.h"
 
 namespace quendix {
@@ -10,10 +9,6 @@ namespace {
 constexpr Literal kCharacterData = MakeLiteral(u"CDATA");
 constexpr Literal kEscapedMarkup = MakeLiteral(u"&lt");
 constexpr Literal kPictureText = MakeLiteral(u"alt=");
-
-// Lengths of the opening literals, to find where each element starts from
-// where its content starts.
-constexpr std::size_t kOpeningLengths[4] = {7, 13, 6, 9}; // title, description, link, pubDate
 
 long long CountLineBreaks(const char16_t* text, std::size_t from, std::size_t to) {
     long long breaks = 0;
@@ -40,10 +35,7 @@ ItemFate WhyDropped(const ItemContent& item) {
     if (SummaryOf(item.description).length != 0) {
         return ItemFate::SummaryStartsWithSpace;
     }
-    TextView description = item.description;
-    if (description.length > kRawDescriptionCapacity - 1) {
-        description.length = kRawDescriptionCapacity - 1;
-    }
+    const TextView description = KeptDescription(item.description);
     if (Holds(description, kEscapedMarkup)) {
         return ItemFate::DescriptionStartsEscaped;
     }
@@ -93,8 +85,9 @@ void ItemWatch::ItemSeen(TextView text, const ItemSighting& sighting) {
         const TextView fields[4] = {sighting.content->title, sighting.content->description,
                                     sighting.content->link, sighting.content->date};
         for (int i = 0; i < 4; ++i) {
-            const std::ptrdiff_t elementAt =
-                (fields[i].text - text.text) - static_cast<std::ptrdiff_t>(kOpeningLengths[i]);
+            // Where the element starts: its content less its opening tag.
+            const std::ptrdiff_t elementAt = (fields[i].text - text.text) -
+                                             static_cast<std::ptrdiff_t>(kFieldOpenings[i].length);
             report.borrowed[i] = elementAt > sighting.nextItemAt;
         }
     }
