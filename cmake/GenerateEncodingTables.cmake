@@ -46,14 +46,17 @@ foreach(name IN LISTS single_byte_indexes)
 endforeach()
 string(APPEND source "};\n\n")
 
-# The two-byte indexes: each array is as long as its last pointer needs.
+# The two-byte indexes: each array is as long as its last pointer needs,
+# and one 0 more, so that a four-byte read at the last entry (the read
+# loop's vector lookups read two entries at a time) stays inside it.
 foreach(name gb18030 big5 jis0208 jis0212 euc-kr)
   string(REPLACE "-" "_" symbol "${name}")
   read_index(${name} text)
   bmp_initializers("${text}" entries)
-  string(APPEND source "const uint16_t quendix_index_${symbol}[] = {${entries}};\n")
-  string(APPEND source "const uint32_t quendix_index_${symbol}_size = "
-                       "sizeof quendix_index_${symbol} / sizeof quendix_index_${symbol}[0];\n\n")
+  string(REGEX MATCH "\\[([0-9]+)\\]=${bmp_code},[ \n]*$" last "${entries}")
+  math(EXPR past_last "${CMAKE_MATCH_1} + 1")
+  string(APPEND source "const uint16_t quendix_index_${symbol}[] = {${entries}[${past_last}]=0};\n")
+  string(APPEND source "const uint32_t quendix_index_${symbol}_size = ${past_last};\n\n")
 endforeach()
 
 # Big5's code points beyond the Basic Multilingual Plane, all in plane 2:

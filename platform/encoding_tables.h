@@ -1,6 +1,8 @@
 // The decoding tables the build generates from the Encoding Standard's
 // index files (cmake/GenerateEncodingTables.cmake), and lookups in them. An
-// entry of 0 is a pointer the index leaves out.
+// entry of 0 is a pointer the index leaves out. Each two-byte index holds one
+// entry past its size, 0, so that a four-byte read at its last entry stays
+// inside it.
 #ifndef QUENDIX_PLATFORM_ENCODING_TABLES_H
 #define QUENDIX_PLATFORM_ENCODING_TABLES_H
 

@@ -5,9 +5,11 @@
 #ifndef QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
 #define QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
 
+#include "platform/pair_shape.h"
 #include "platform/processor.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #if defined(QUENDIX_SSE2_LOOPS)
 #include <emmintrin.h>
@@ -88,6 +90,12 @@ struct NarrowSteps {
                                       _mm_and_si128(highHalf, replacement)));
         return true;
     }
+    // Before AVX2 the pairs go one at a time.
+    static constexpr unsigned kPairsAStep = 0;
+    static bool PairStep(const unsigned char*, const PairShape&, const std::uint16_t*,
+                         std::uint32_t, char16_t*) {
+        return false;
+    }
 };
 #endif
 
@@ -110,6 +118,62 @@ struct WideSteps {
     }
     static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
         return NarrowSteps::IllFormedUtf8Step(bytes, out);
+    }
+    // Whether 32 bytes whose first is a lead are sixteen ordinary pairs of
+    // shape (pair_shape.h), and if so their code points from index (of
+    // size entries and one more) in out. It may write to out[0, 16) either
+    // way. A run of pairs ends inside a step, which the pairs one at a time
+    // finish: the step's lookups wait for the bytes' check, so that a
+    // wrong guess at the run's end costs the check's time, not theirs.
+    static constexpr unsigned kPairsAStep = 16;
+    QUENDIX_TARGET_AVX2 static bool PairStep(const unsigned char* bytes, const PairShape& shape,
+                                             const std::uint16_t* index, std::uint32_t size,
+                                             char16_t* out) {
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+        __m256i leadPart;
+        __m256i trailPart;
+        const __m256i leads =
+            PlaceBytes(_mm256_and_si256(block, _mm256_set1_epi16(0xFF)), shape.leads, &leadPart);
+        const __m256i trails = PlaceBytes(_mm256_srli_epi16(block, 8), shape.trails, &trailPart);
+        const __m256i pointers = _mm256_add_epi16(
+            _mm256_mullo_epi16(leadPart, _mm256_set1_epi16(static_cast<short>(shape.rowLength))),
+            trailPart);
+        const __m256i usable = _mm256_and_si256(
+            _mm256_and_si256(leads, trails),
+            _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<short>(size)), pointers));
+        if (_mm256_movemask_epi8(usable) != -1) {
+            return false;
+        }
+        // Each lane reads its entry and the next; the extra entry at the
+        // index's end keeps the last one inside it.
+        const int* const entries = reinterpret_cast<const int*>(index);
+        const __m256i low = _mm256_i32gather_epi32(
+            entries, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(pointers)), 2);
+        const __m256i high = _mm256_i32gather_epi32(
+            entries, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(pointers, 1)), 2);
+        const __m256i entry = _mm256_set1_epi32(0xFFFF);
+        const __m256i codePoints = _mm256_permute4x64_epi64(
+            _mm256_packus_epi32(_mm256_and_si256(low, entry), _mm256_and_si256(high, entry)), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), codePoints);
+        return _mm256_movemask_epi8(_mm256_cmpeq_epi16(codePoints, _mm256_setzero_si256())) == 0;
+    }
+
+  private:
+    // Lanes of bytes in either range, all ones, and each byte's part
+    // (byte - base) in *part; other lanes' parts are of no use.
+    QUENDIX_TARGET_AVX2 static __m256i PlaceBytes(__m256i bytes, const ByteRange (&ranges)[2],
+                                                  __m256i* part) {
+        const __m256i first = InRange(bytes, ranges[0]);
+        const __m256i second = InRange(bytes, ranges[1]);
+        *part = _mm256_blendv_epi8(
+            _mm256_sub_epi16(bytes, _mm256_set1_epi16(static_cast<short>(ranges[1].base))),
+            _mm256_sub_epi16(bytes, _mm256_set1_epi16(static_cast<short>(ranges[0].base))), first);
+        return _mm256_or_si256(first, second);
+    }
+    QUENDIX_TARGET_AVX2 static __m256i InRange(__m256i bytes, const ByteRange& range) {
+        return _mm256_and_si256(
+            _mm256_cmpgt_epi16(bytes, _mm256_set1_epi16(static_cast<short>(range.low - 1))),
+            _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<short>(range.high + 1)), bytes));
     }
 };
 #endif
@@ -139,6 +203,11 @@ struct ScalarSteps {
             out[i] = bytes[i] < 0x80 ? bytes[i] : 0xFFFD;
         }
         return true;
+    }
+    static constexpr unsigned kPairsAStep = 0;
+    static bool PairStep(const unsigned char*, const PairShape&, const std::uint16_t*,
+                         std::uint32_t, char16_t*) {
+        return false;
     }
 };
 

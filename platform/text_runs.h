@@ -9,6 +9,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/multi_byte_decoders.h"
+#include "platform/two_byte_pairs.h"
 #include "platform/utf8.h"
 
 #include <cstddef>
@@ -95,8 +96,10 @@ struct SingleByteRuns {
 };
 
 // The multi-byte encodings whose steps stand alone: Decoder is one of
-// multi_byte_decoders.h.
-template <std::size_t (*Decoder)(const unsigned char*, std::size_t, bool, DecodedStep*)>
+// multi_byte_decoders.h, and Pairs takes its ordinary two-byte characters
+// (two_byte_pairs.h) first.
+template <std::size_t (*Decoder)(const unsigned char*, std::size_t, bool, DecodedStep*),
+          class Pairs = NoPairs>
 struct MultiByteRuns {
     template <class Steps>
     static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
@@ -118,6 +121,9 @@ struct MultiByteRuns {
                 }
                 out[stored++] = lead;
                 ++position;
+                continue;
+            }
+            if (Pairs::template Take<Steps>(bytes, position, filled, out, stored, capacity)) {
                 continue;
             }
             DecodedStep step;

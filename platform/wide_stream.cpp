@@ -163,15 +163,15 @@ std::size_t ReadText(WideInputStream& stream, char16_t* text, std::size_t capaci
         return ReadWithRuns<Utf8Runs>(stream, text, capacity);
     case Encoding::Gbk:
     case Encoding::Gb18030:
-        return ReadWithRuns<MultiByteRuns<DecodeGb18030>>(stream, text, capacity);
+        return ReadWithRuns<MultiByteRuns<DecodeGb18030, Gb18030Pairs>>(stream, text, capacity);
     case Encoding::Big5:
         return ReadWithRuns<MultiByteRuns<DecodeBig5>>(stream, text, capacity);
     case Encoding::EucJp:
-        return ReadWithRuns<MultiByteRuns<DecodeEucJp>>(stream, text, capacity);
+        return ReadWithRuns<MultiByteRuns<DecodeEucJp, EucJpPairs>>(stream, text, capacity);
     case Encoding::ShiftJis:
-        return ReadWithRuns<MultiByteRuns<DecodeShiftJis>>(stream, text, capacity);
+        return ReadWithRuns<MultiByteRuns<DecodeShiftJis, ShiftJisPairs>>(stream, text, capacity);
     case Encoding::EucKr:
-        return ReadWithRuns<MultiByteRuns<DecodeEucKr>>(stream, text, capacity);
+        return ReadWithRuns<MultiByteRuns<DecodeEucKr, EucKrPairs>>(stream, text, capacity);
     case Encoding::Utf16BE:
     case Encoding::Utf16LE:
     case Encoding::Iso2022Jp:

@@ -181,6 +181,49 @@ TEST(TextReading, EveryEncodingGivesTheSameTextHoweverTheBytesAreSplit) {
     }
 }
 
+// The two-byte encodings decode runs of ordinary pairs many at a time: runs
+// of every length up to past two such steps, each ended by every kind of
+// stop, and every lead byte with every trail byte in turn.
+TEST(TextReading, TwoByteRunsEndAtEveryKindOfStop) {
+    struct Case {
+        Encoding encoding;
+        std::string pair;               // an ordinary two-byte character
+        std::vector<std::string> stops; // what may end a run of them
+    };
+    const std::vector<std::string> common = {"a", "\r\n", "\x81\x39", "\xFF", "\x80"};
+    const std::vector<Case> cases = {
+        {Encoding::ShiftJis, "\x88\x9F", {"\xB1", "\x85\x40", "\xF0\x40", "\x81\x7F", "\x88"}},
+        {Encoding::Gb18030, "\xB0\xA1", {"\x81\x30\x81\x30", "\xA1\xFF", "\xB0"}},
+        {Encoding::Gbk, "\xB0\xA1", {"\xA1\x7F"}},
+        {Encoding::EucJp, "\xB0\xA1", {"\x8E\xB1", "\x8F\xB0\xA1", "\xA9\xA1", "\xB0\x41"}},
+        {Encoding::EucKr, "\xB0\xA1", {"\xC9\xA1", "\xB0\x40", "\xA2\xE8"}},
+        {Encoding::Big5, "\xA4\x40", {"\x88\x62", "\x87\x40", "\xA4\x7F"}},
+    };
+    for (const Case& test : cases) {
+        std::vector<std::string> stops = common;
+        stops.insert(stops.end(), test.stops.begin(), test.stops.end());
+        std::string runs;
+        for (std::size_t length = 0; length <= 40; ++length) {
+            for (const std::string& stop : stops) {
+                for (std::size_t i = 0; i < length; ++i) {
+                    runs += test.pair;
+                }
+                runs += stop;
+            }
+        }
+        std::string everyPair;
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                everyPair += {static_cast<char>(lead), static_cast<char>(trail)};
+            }
+        }
+        for (std::size_t capacity : {3, 17, 128000}) {
+            ExpectSameText(runs, capacity, test.encoding);
+        }
+        ExpectSameText(everyPair, 128000, test.encoding);
+    }
+}
+
 TEST(TextReading, ReadTextGivesTheCharactersUpToItsCapacity) {
     std::mt19937 random(37);
     ScratchDirectory scratch;
