@@ -90,12 +90,8 @@ struct NarrowSteps {
                                       _mm_and_si128(highHalf, replacement)));
         return true;
     }
-    // Before AVX2 the pairs go one at a time.
+    // Before AVX2 the pairs go one at a time: no PairStep.
     static constexpr unsigned kPairsAStep = 0;
-    static bool PairStep(const unsigned char*, const PairShape&, const std::uint16_t*,
-                         std::uint32_t, char16_t*) {
-        return false;
-    }
 };
 #endif
 
@@ -205,10 +201,6 @@ struct ScalarSteps {
         return true;
     }
     static constexpr unsigned kPairsAStep = 0;
-    static bool PairStep(const unsigned char*, const PairShape&, const std::uint16_t*,
-                         std::uint32_t, char16_t*) {
-        return false;
-    }
 };
 
 #if defined(QUENDIX_SSE2_LOOPS)

@@ -75,10 +75,12 @@ struct IndexPairs {
         // A step of many pairs while the run goes on; the run's end, and
         // all of it without such a step, one pair at a time.
         constexpr unsigned kStep = Steps::kPairsAStep;
-        while (kStep != 0 && static_cast<std::size_t>(end - in) >= 2 * kStep &&
-               Steps::PairStep(in, Shape, Index, size, next)) {
-            in += 2 * kStep;
-            next += kStep;
+        if constexpr (kStep != 0) {
+            while (static_cast<std::size_t>(end - in) >= 2 * kStep &&
+                   Steps::PairStep(in, Shape, Index, size, next)) {
+                in += 2 * kStep;
+                next += kStep;
+            }
         }
         while (in != end) {
             const int pointer = kParts.lead[in[0]] + kParts.trail[in[1]];

@@ -199,6 +199,12 @@ TEST(TextReading, TwoByteRunsEndAtEveryKindOfStop) {
         {Encoding::EucKr, "\xB0\xA1", {"\xC9\xA1", "\xB0\x40", "\xA2\xE8"}},
         {Encoding::Big5, "\xA4\x40", {"\x88\x62", "\x87\x40", "\xA4\x7F"}},
     };
+    std::string everyPair;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            everyPair += {static_cast<char>(lead), static_cast<char>(trail)};
+        }
+    }
     for (const Case& test : cases) {
         std::vector<std::string> stops = common;
         stops.insert(stops.end(), test.stops.begin(), test.stops.end());
@@ -209,12 +215,6 @@ TEST(TextReading, TwoByteRunsEndAtEveryKindOfStop) {
                     runs += test.pair;
                 }
                 runs += stop;
-            }
-        }
-        std::string everyPair;
-        for (int lead = 0x80; lead <= 0xFF; ++lead) {
-            for (int trail = 0; trail <= 0xFF; ++trail) {
-                everyPair += {static_cast<char>(lead), static_cast<char>(trail)};
             }
         }
         for (std::size_t capacity : {3, 17, 128000}) {
