@@ -11,10 +11,19 @@
 
 namespace bench_support {
 
-const char* const kFeedNames[] = {
-    "typical",      "small",        "worst-open-dates",     "worst-near-misses",
-    "worst-angles", "windows-1251", "windows-1251-as-utf8", "shift_jis",
-    "gb18030",      "long-50mb",    "worst-window-edges"};
+const char* const kFeedNames[] = {"typical",
+                                  "small",
+                                  "worst-open-dates",
+                                  "worst-near-misses",
+                                  "worst-angles",
+                                  "windows-1251",
+                                  "windows-1251-as-utf8",
+                                  "shift_jis",
+                                  "gb18030",
+                                  "shift_jis-as-ascii",
+                                  "gb18030-as-ascii",
+                                  "long-50mb",
+                                  "worst-window-edges"};
 const std::size_t kFeedCount = sizeof kFeedNames / sizeof kFeedNames[0];
 
 namespace {

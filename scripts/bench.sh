@@ -55,7 +55,8 @@ echo "== callgrind: $calls and $((2 * calls)) calls per feed" >&2
 : >"$results/callgrind.tsv"
 : >"$results/memory.tsv"
 for feed in typical small worst-open-dates worst-near-misses worst-angles \
-    windows-1251 windows-1251-as-utf8 shift_jis gb18030 long-50mb worst-window-edges; do
+    windows-1251 windows-1251-as-utf8 shift_jis gb18030 shift_jis-as-ascii gb18030-as-ascii \
+    long-50mb worst-window-edges; do
     counts=()
     n_calls=$calls
     case $feed in long-* | worst-window-*) n_calls=1 ;; esac # tens of megabytes a call

@@ -29,6 +29,11 @@ Every feed is made from a fixed seed, so two runs write the same bytes.
   shift_jis.xml        the same shape in Japanese, in Shift_JIS, its words
                        run together as Japanese is written
   gb18030.xml          the same shape in Chinese, in gb18030, likewise
+  shift_jis-as-ascii.xml, gb18030-as-ascii.xml  those two feeds with every
+                       character beyond ASCII written as ASCII letters, as
+                       many: the same items and records with nothing to
+                       decode, so the time that decoding adds can be told
+                       apart from the feed's shape
 
 Each legacy-encoding feed's sentences are as long, in characters, as the
 typical feed's, so it holds about as many items (records) as the typical
@@ -42,6 +47,7 @@ less, so all of it is converted.
 import argparse
 import os
 import random
+import re
 
 CAPACITY = 127999
 TYPICAL_TARGET = 127000
@@ -285,6 +291,12 @@ def legacy_feed(language):
 
 
 
+def as_ascii(text):
+    """text with each 16-bit character beyond ASCII made an "x", declared UTF-8."""
+    text = re.sub(r'encoding="[^"]*"', 'encoding="UTF-8"', text, count=1)
+    return "".join(c if ord(c) < 0x80 else "x" * characters(c) for c in text)
+
+
 LONG_BYTES = 50 * 1000 * 1000
 
 
@@ -327,7 +339,10 @@ def main():
     write(args.directory, "worst-near-misses.xml", near_misses_feed(random.Random(SEED)))
     write(args.directory, "worst-angles.xml", "<" * CAPACITY)
     for language, (label, codec, *_) in LANGUAGES.items():
-        write(args.directory, language + ".xml", legacy_feed(language), codec)
+        text = legacy_feed(language)
+        write(args.directory, language + ".xml", text, codec)
+        if language != "windows-1251":
+            write(args.directory, language + "-as-ascii.xml", as_ascii(text))
     cyrillic = legacy_feed("windows-1251").replace(
         '<?xml version="1.0" encoding="windows-1251"?>\n', "", 1)
     write(args.directory, "windows-1251-as-utf8.xml", cyrillic, "cp1251")
