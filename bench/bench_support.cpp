@@ -22,6 +22,8 @@ const char* const kFeedNames[] = {"typical",
                                   "gb18030",
                                   "shift_jis-as-ascii",
                                   "gb18030-as-ascii",
+                                  "shift_jis-run",
+                                  "shift_jis-run-as-ascii",
                                   "long-50mb",
                                   "worst-window-edges"};
 const std::size_t kFeedCount = sizeof kFeedNames / sizeof kFeedNames[0];

@@ -22,6 +22,8 @@ ENCODED_FEEDS = [
     ("gb18030", "gb18030", 12.0, 1.2),
     ("shift_jis-as-ascii", "utf-8", None, None),
     ("gb18030-as-ascii", "utf-8", None, None),
+    ("shift_jis-run", "shift_jis", None, None),
+    ("shift_jis-run-as-ascii", "utf-8", None, None),
 ]
 CODECS = {name: codec for name, codec, _, _ in ENCODED_FEEDS}
 TARGETS = {
@@ -73,17 +75,38 @@ def memory(path):
         return {feed: int(kib) / 1024.0 for feed, kib in (line.split() for line in sizes)}
 
 
-def decoding_budgets(times, typical_us):
+def beyond_ascii(path):
+    name = os.path.basename(path)[: -len(".xml")]
+    with open(path, "rb") as feed:
+        text = feed.read().decode(CODECS.get(name, "utf-8"), errors="replace")
+    return sum(1 for c in text if ord(c) >= 0x80)
+
+
+def decoding_budgets(feeds_dir, times, typical_us):
     """What decoding adds to each feed that has an ASCII twin, against what
-    its time target leaves for it once the feed's shape is paid for."""
+    its time target leaves for it once the feed's shape is paid for; and
+    what its characters beyond ASCII cost where no run ends."""
+    def added(feed):
+        return (times[(feed, "ConvertFile")]["us"] - times[(feed + "-as-ascii", "ConvertFile")]["us"])
+
     lines = []
+    run = "shift_jis-run"
+    per_character = None
+    if (run + "-as-ascii", "ConvertFile") in times:
+        per_character = added(run) / beyond_ascii(os.path.join(feeds_dir, run + ".xml"))
+        lines.append("- %s: %.2f ns a two-byte character, against its ASCII twin"
+                     % (run, 1e3 * per_character))
     for feed, _, _, most_ratio in ENCODED_FEEDS:
         if most_ratio is None or (feed + "-as-ascii", "ConvertFile") not in times:
             continue
         shape_us = times[(feed + "-as-ascii", "ConvertFile")]["us"]
-        lines.append("- %s: decoding adds %.1f µs to its ASCII twin's %.1f; %g × typical leaves %.1f"
-                     % (feed, times[(feed, "ConvertFile")]["us"] - shape_us, shape_us,
-                        most_ratio, most_ratio * typical_us - shape_us))
+        line = "- %s: decoding adds %.1f µs to its ASCII twin's %.1f; %g × typical leaves %.1f" % (
+            feed, added(feed), shape_us, most_ratio, most_ratio * typical_us - shape_us)
+        if per_character is not None:
+            wide = beyond_ascii(os.path.join(feeds_dir, feed + ".xml"))
+            line += "; its %d characters beyond ASCII, at %s's rate, %.1f" % (
+                wide, run, wide * per_character)
+        lines.append(line)
     return "\n".join(lines)
 
 
@@ -131,7 +154,7 @@ def main():
         print("| %s | %d | %d | %.1f | %.2f | %.2f |" % (
             feed, os.path.getsize(path), characters(path), us, us / typical_us, ipc[feed][1]))
     print()
-    print(decoding_budgets(times, typical_us))
+    print(decoding_budgets(args.feeds, times, typical_us))
     print()
     print("Machine: " + machine())
     print()

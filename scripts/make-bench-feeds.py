@@ -34,6 +34,10 @@ Every feed is made from a fixed seed, so two runs write the same bytes.
                        many: the same items and records with nothing to
                        decode, so the time that decoding adds can be told
                        apart from the feed's shape
+  shift_jis-run.xml    the Japanese words in one unbroken run after the
+                       declaration, no markup: against its ASCII twin
+                       (shift_jis-run-as-ascii.xml), what a two-byte
+                       character costs where no run ends
 
 Each legacy-encoding feed's sentences are as long, in characters, as the
 typical feed's, so it holds about as many items (records) as the typical
@@ -291,6 +295,17 @@ def legacy_feed(language):
 
 
 
+def unbroken_run(language):
+    """The language's words run together after its declaration, filled to
+    capacity: no item, no markup, not one run's end."""
+    label, _, words_of, *_ = LANGUAGES[language]
+    text = '<?xml version="1.0" encoding="%s"?>\n' % label
+    rng = random.Random(SEED)
+    while characters(text) < CAPACITY:
+        text += rng.choice(words_of)
+    return text[:CAPACITY]
+
+
 def as_ascii(text):
     """text with each 16-bit character beyond ASCII made an "x", declared UTF-8."""
     text = re.sub(r'encoding="[^"]*"', 'encoding="UTF-8"', text, count=1)
@@ -343,6 +358,9 @@ def main():
         write(args.directory, language + ".xml", text, codec)
         if language != "windows-1251":
             write(args.directory, language + "-as-ascii.xml", as_ascii(text))
+    run = unbroken_run("shift_jis")
+    write(args.directory, "shift_jis-run.xml", run, "shift_jis")
+    write(args.directory, "shift_jis-run-as-ascii.xml", as_ascii(run))
     cyrillic = legacy_feed("windows-1251").replace(
         '<?xml version="1.0" encoding="windows-1251"?>\n', "", 1)
     write(args.directory, "windows-1251-as-utf8.xml", cyrillic, "cp1251")
