@@ -35,12 +35,16 @@ TARGETS = {
 }
 
 
-def characters(path):
-    """Input characters the conversion sees: 16-bit units, window after window."""
+def decoded(path):
+    """The feed's text as the conversion decodes it."""
     name = os.path.basename(path)[: -len(".xml")]
     with open(path, "rb") as feed:
-        text = feed.read().decode(CODECS.get(name, "utf-8"), errors="replace")
-    return len(text.encode("utf-16-le")) // 2
+        return feed.read().decode(CODECS.get(name, "utf-8"), errors="replace")
+
+
+def characters(path):
+    """Input characters the conversion sees: 16-bit units, window after window."""
+    return len(decoded(path).encode("utf-16-le")) // 2
 
 
 def medians(path):
@@ -76,10 +80,7 @@ def memory(path):
 
 
 def beyond_ascii(path):
-    name = os.path.basename(path)[: -len(".xml")]
-    with open(path, "rb") as feed:
-        text = feed.read().decode(CODECS.get(name, "utf-8"), errors="replace")
-    return sum(1 for c in text if ord(c) >= 0x80)
+    return sum(1 for c in decoded(path) if ord(c) >= 0x80)
 
 
 def decoding_budgets(feeds_dir, times, typical_us):

@@ -353,15 +353,16 @@ def main():
     write(args.directory, "worst-open-dates.xml", open_dates_feed(random.Random(SEED)))
     write(args.directory, "worst-near-misses.xml", near_misses_feed(random.Random(SEED)))
     write(args.directory, "worst-angles.xml", "<" * CAPACITY)
+    texts = {}
     for language, (label, codec, *_) in LANGUAGES.items():
-        text = legacy_feed(language)
-        write(args.directory, language + ".xml", text, codec)
-        if language != "windows-1251":
-            write(args.directory, language + "-as-ascii.xml", as_ascii(text))
+        texts[language] = legacy_feed(language)
+        write(args.directory, language + ".xml", texts[language], codec)
+    for language in ("shift_jis", "gb18030"):
+        write(args.directory, language + "-as-ascii.xml", as_ascii(texts[language]))
     run = unbroken_run("shift_jis")
     write(args.directory, "shift_jis-run.xml", run, "shift_jis")
     write(args.directory, "shift_jis-run-as-ascii.xml", as_ascii(run))
-    cyrillic = legacy_feed("windows-1251").replace(
+    cyrillic = texts["windows-1251"].replace(
         '<?xml version="1.0" encoding="windows-1251"?>\n', "", 1)
     write(args.directory, "windows-1251-as-utf8.xml", cyrillic, "cp1251")
     write(args.directory, "long-50mb.xml", long_feed(random.Random(SEED)), long=True)
