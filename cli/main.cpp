@@ -4,6 +4,7 @@
 //   quendix encodings
 // Each platform's entry point (cli/system_*.cpp) hands Run the arguments
 // as UTF-8.
+#include "cli/batch_command.h"
 #include "cli/convert_command.h"
 #include "cli/options.h"
 #include "cli/show.h"
@@ -108,7 +109,10 @@ int Run(int argc, const std::string* argv) {
     if (command == "convert") {
         ConvertRequest request;
         const std::string error = ReadConvertArguments(argc - 1, argv + 1, request);
-        return error.empty() ? RunConvert(request) : UsageError(error);
+        if (!error.empty()) {
+            return UsageError(error);
+        }
+        return request.toDirectory ? RunBatch(request) : RunConvert(request);
     }
     if (command == "show") {
         ShowRequest request;
