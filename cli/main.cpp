@@ -25,6 +25,8 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "Usage: quendix convert [--explain] [--encoding LABEL] [--force] INPUT OUTPUT\n"
+    "       quendix convert [--explain] [--encoding LABEL] [--force] [--quiet]\n"
+    "                       -o DIR [--from LIST] [FEED...]\n"
     "       quendix show [--json] FILE\n"
     "       quendix encodings\n"
     "       quendix --help | --version\n"
@@ -40,6 +42,15 @@ const char kUsage[] =
     "                    byte-order mark still wins. 'quendix encodings' and the\n"
     "                    manual page quendix(1) list the labels.\n"
     "  --force           Replaces OUTPUT even when it is not a record file.\n"
+    "  -o, --output-dir DIR\n"
+    "                    Converts each FEED into DIR/NAME.rec, NAME being its file\n"
+    "                    name without its last extension, by the same rules; DIR is\n"
+    "                    created if missing. A feed that fails is reported and the\n"
+    "                    others go on. Two feeds with one NAME are refused before\n"
+    "                    anything is written. A summary ends on standard error.\n"
+    "  --from LIST       With -o: also the feeds listed in LIST, one path a line\n"
+    "                    ('-' for standard input).\n"
+    "  --quiet           With -o: prints errors only, no progress or summary.\n"
     "show       Prints the records of FILE ('-' for standard input), one block per\n"
     "           record with its title, date, summary and link, padding removed;\n"
     "           control characters are escaped (\\x1b, \\u0085) and a backslash is\n"
@@ -55,7 +66,7 @@ const char kUsage[] =
     "gives no record of its own.\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written or would be\n"
-    "lost, 2 on bad usage.\n";
+    "lost (with -o: when any feed failed), 2 on bad usage or clashing names.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "quendix: %s\n\n%s", message.c_str(), kUsage);
