@@ -2,7 +2,7 @@
 # `cpack -G DEB` on Debian and Ubuntu, `cpack -G ZIP` in the MinGW build.
 # The Debian layout (QUENDIX_DEBIAN_LAYOUT, with the prefix /usr) adds what
 # Debian's policy asks of a package: compressed manual pages, the copyright
-# file and a changelog, no run-time search path, and an ldconfig trigger.
+# file and a changelog, and no run-time search path.
 
 set(CPACK_PACKAGE_NAME quendix)
 set(CPACK_PACKAGE_VENDOR Quendix)
@@ -29,6 +29,11 @@ record files as text or JSON Lines.
 
 The library libquendix does the same conversion for C and C++ programs,
 with the header quendix.h, a pkg-config file and CMake package files.")
+# The shlibs file tells packages built against the library what to depend
+# on; the trigger has ldconfig run once dpkg is done (CPack's own scripts
+# also call it, which lintian warns of).
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/triggers)
 if(QUENDIX_DEBIAN_LAYOUT)
   include(cmake/QuendixDebianDocs.cmake)
