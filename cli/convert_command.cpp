@@ -213,7 +213,8 @@ void NoteNothingKept(const ConvertRequest& request, int records, const Conversio
 
 } // namespace
 
-int RunConvert(const ConvertRequest& request) {
+// Prints the count of records, or hands it back through countOut.
+static int Convert(const ConvertRequest& request, int* countOut) {
     Plan plan;
     if (CheckInput(request, plan) != 0 || CheckOutput(request, plan) != 0) {
         return kExitFailure;
@@ -265,12 +266,24 @@ int RunConvert(const ConvertRequest& request) {
         return kExitFailure;
     }
     NoteNothingKept(request, records, watch);
+    if (countOut != nullptr) {
+        *countOut = records;
+        return 0;
+    }
     std::FILE* countStream = plan.outputKind == OutputKind::StandardOutput ? stderr : stdout;
     std::fprintf(countStream, "%d\n", records);
     if (std::fflush(countStream) != 0) {
         return Fail("standard output", "write failed", errno);
     }
     return 0;
+}
+
+int RunConvert(const ConvertRequest& request) {
+    return Convert(request, nullptr);
+}
+
+int RunConvert(const ConvertRequest& request, int& records) {
+    return Convert(request, &records);
 }
 
 } // namespace quendix_cli

@@ -9,6 +9,9 @@ namespace quendix_cli {
 
 // Returns the exit status: 0, or 1 with a message on standard error.
 int RunConvert(const ConvertRequest& request);
+// The same for one feed among many: the count of records goes to records
+// instead of being printed.
+int RunConvert(const ConvertRequest& request, int& records);
 
 } // namespace quendix_cli
 

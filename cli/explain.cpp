@@ -9,6 +9,11 @@ namespace {
 using quendix::ItemElement;
 using quendix::ItemFate;
 
+std::string& ExplainPrefix() {
+    static std::string prefix;
+    return prefix;
+}
+
 // Why an item left no record, in the words of the filter rules.
 const char* DropReason(ItemFate fate) {
     switch (fate) {
@@ -89,6 +94,10 @@ bool Borrows(const quendix::ItemReport& item) {
 
 } // namespace
 
+void SetExplainPrefix(const std::string& prefix) {
+    ExplainPrefix() = prefix;
+}
+
 std::string DescribeItem(const quendix::ItemReport& item) {
     std::string line =
         "item " + std::to_string(item.number) + " (line " + std::to_string(item.line) + "): ";
@@ -122,7 +131,7 @@ void ConversionWatch::ItemReached(const quendix::ItemReport& item) {
         ++fates_[fate];
     }
     if (explain_) {
-        std::fprintf(stderr, "%s\n", DescribeItem(item).c_str());
+        std::fprintf(stderr, "%s%s\n", ExplainPrefix().c_str(), DescribeItem(item).c_str());
     }
 }
 
@@ -141,8 +150,8 @@ std::string ConversionWatch::Total(int recordsWritten) const {
         dropped += fates_[fate];
         reasons += (reasons.empty() ? "" : ", ") + std::to_string(fates_[fate]) + " " + reason;
     }
-    std::string total = "total: " + std::to_string(itemsReached_) + " items reached, " +
-                        std::to_string(recordsWritten) + " records written, " +
+    std::string total = ExplainPrefix() + "total: " + std::to_string(itemsReached_) +
+                        " items reached, " + std::to_string(recordsWritten) + " records written, " +
                         std::to_string(dropped) + " dropped";
     if (!reasons.empty()) {
         total += " (" + reasons + ")";

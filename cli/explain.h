@@ -14,6 +14,10 @@ namespace quendix_cli {
 // "item 3 (line 41): kept as record 2".
 std::string DescribeItem(const quendix::ItemReport& item);
 
+// Text put before every line --explain prints, such as "feeds/a.xml: "
+// when one call converts many feeds; empty by default.
+void SetExplainPrefix(const std::string& prefix);
+
 class ConversionWatch final : public quendix::ConversionObserver {
   public:
     explicit ConversionWatch(bool explain) : explain_(explain) {}
@@ -29,8 +33,8 @@ class ConversionWatch final : public quendix::ConversionObserver {
         return outputFailed_ || fates_[Index(quendix::ItemFate::WriteRefused)] > 0;
     }
 
-    // The closing line of --explain, without its newline: what the items
-    // came to, the encoding and how it was chosen.
+    // The closing line of --explain, without its newline but with the
+    // prefix: what the items came to, the encoding and how it was chosen.
     std::string Total(int recordsWritten) const;
 
   private:

@@ -4,6 +4,7 @@
 //   quendix encodings
 // Each platform's entry point (cli/system_*.cpp) hands Run the arguments
 // as UTF-8.
+#include "cli/batch_command.h"
 #include "cli/convert_command.h"
 #include "cli/options.h"
 #include "cli/show.h"
@@ -24,6 +25,8 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "Usage: quendix convert [--explain] [--encoding LABEL] [--force] INPUT OUTPUT\n"
+    "       quendix convert [--explain] [--encoding LABEL] [--force] [--quiet]\n"
+    "                       -o DIR [--from LIST] [FEED...]\n"
     "       quendix show [--json] FILE\n"
     "       quendix encodings\n"
     "       quendix --help | --version\n"
@@ -39,6 +42,15 @@ const char kUsage[] =
     "                    byte-order mark still wins. 'quendix encodings' and the\n"
     "                    manual page quendix(1) list the labels.\n"
     "  --force           Replaces OUTPUT even when it is not a record file.\n"
+    "  -o, --output-dir DIR\n"
+    "                    Converts each FEED into DIR/NAME.rec, NAME being its file\n"
+    "                    name without its last extension, by the same rules; DIR is\n"
+    "                    created if missing. A feed that fails is reported and the\n"
+    "                    others go on. Two feeds with one NAME are refused before\n"
+    "                    anything is written. A summary ends on standard error.\n"
+    "  --from LIST       With -o: also the feeds listed in LIST, one path a line\n"
+    "                    ('-' for standard input).\n"
+    "  --quiet           With -o: prints errors only, no progress or summary.\n"
     "show       Prints the records of FILE ('-' for standard input), one block per\n"
     "           record with its title, date, summary and link, padding removed;\n"
     "           control characters are escaped (\\x1b, \\u0085) and a backslash is\n"
@@ -54,7 +66,7 @@ const char kUsage[] =
     "gives no record of its own.\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written or would be\n"
-    "lost, 2 on bad usage.\n";
+    "lost (with -o: when any feed failed), 2 on bad usage or clashing names.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "quendix: %s\n\n%s", message.c_str(), kUsage);
@@ -108,7 +120,10 @@ int Run(int argc, const std::string* argv) {
     if (command == "convert") {
         ConvertRequest request;
         const std::string error = ReadConvertArguments(argc - 1, argv + 1, request);
-        return error.empty() ? RunConvert(request) : UsageError(error);
+        if (!error.empty()) {
+            return UsageError(error);
+        }
+        return request.toDirectory ? RunBatch(request) : RunConvert(request);
     }
     if (command == "show") {
         ShowRequest request;

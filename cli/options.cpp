@@ -10,6 +10,12 @@ bool LooksLikeOption(const std::string& argument) {
     return argument.size() > 1 && argument[0] == '-';
 }
 
+// The options whose value is the next argument.
+bool TakesValue(const std::string& option) {
+    return option == "--encoding" || option == "-o" || option == "--output-dir" ||
+           option == "--from";
+}
+
 // Splits the arguments into options and operands. Options end at the first
 // operand or at "--"; "-" alone is an operand (a standard stream).
 std::string SplitArguments(int argc, const std::string* argv, const char* command,
@@ -21,8 +27,7 @@ std::string SplitArguments(int argc, const std::string* argv, const char* comman
         if (!optionsEnded) {
             options.push_back(argv[i]);
         }
-        // --encoding takes the next argument as its label.
-        if (argv[i] == "--encoding" && i + 1 < argc) {
+        if (TakesValue(argv[i]) && i + 1 < argc) {
             options.push_back(argv[++i]);
         }
     }
@@ -47,6 +52,53 @@ std::string ChooseEncoding(const std::string& label, ConvertRequest& request) {
     return "";
 }
 
+std::string NeedsValue(const std::string& option, const char* what) {
+    return "option '" + option + "' needs " + what;
+}
+
+// The options of the form for many feeds. False when options[i] is none
+// of them; error is set when its value is missing.
+bool ReadManyFeedsOption(const std::vector<std::string>& options, std::size_t& i,
+                         ConvertRequest& request, std::string& error) {
+    const std::string& option = options[i];
+    const bool hasValue = i + 1 < options.size();
+    if (option == "--quiet") {
+        request.quiet = true;
+    } else if (option == "-o" || option == "--output-dir") {
+        request.toDirectory = true;
+        request.directory = hasValue ? options[++i] : "";
+        error = request.directory.empty() ? NeedsValue(option, "a directory") : "";
+    } else if (option == "--from") {
+        request.listGiven = true;
+        request.feedList = hasValue ? options[++i] : "";
+        error =
+            request.feedList.empty() ? NeedsValue(option, "a file ('-' for standard input)") : "";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::string TakeInputOutput(const std::vector<std::string>& operands, ConvertRequest& request) {
+    if (request.quiet || request.listGiven) {
+        return std::string("option '") + (request.quiet ? "--quiet" : "--from") + "' needs -o DIR";
+    }
+    if (operands.size() != 2) {
+        return "convert takes an input and an output";
+    }
+    request.input = operands[0];
+    request.output = operands[1];
+    return "";
+}
+
+std::string TakeFeeds(const std::vector<std::string>& operands, ConvertRequest& request) {
+    if (operands.empty() && !request.listGiven) {
+        return "convert -o DIR takes one or more feeds, or --from LIST";
+    }
+    request.feeds = operands;
+    return "";
+}
+
 } // namespace
 
 std::string ReadConvertArguments(int argc, const std::string* argv, ConvertRequest& request) {
@@ -65,16 +117,13 @@ std::string ReadConvertArguments(int argc, const std::string* argv, ConvertReque
                                            : "option '--encoding' needs a label";
         } else if (option.compare(0, kEncodingEquals.size(), kEncodingEquals) == 0) {
             error = ChooseEncoding(option.substr(kEncodingEquals.size()), request);
-        } else {
+        } else if (!ReadManyFeedsOption(options, i, request, error)) {
             error = UnknownOption(option, "convert");
         }
     }
-    if (error.empty() && operands.size() != 2) {
-        error = "convert takes an input and an output";
-    }
     if (error.empty()) {
-        request.input = operands[0];
-        request.output = operands[1];
+        error =
+            request.toDirectory ? TakeFeeds(operands, request) : TakeInputOutput(operands, request);
     }
     return error;
 }

@@ -7,6 +7,7 @@
 #include "platform/decode.h"
 
 #include <string>
+#include <vector>
 
 namespace quendix_cli {
 
@@ -17,6 +18,14 @@ struct ConvertRequest {
     quendix::Encoding encoding = quendix::Encoding::Utf8;
     std::string input;
     std::string output;
+    // The form for many feeds (-o DIR): each feed into DIR/NAME.rec, the
+    // feeds named as operands and read from the --from list.
+    bool toDirectory = false;
+    bool quiet = false;
+    bool listGiven = false;
+    std::string directory;
+    std::string feedList;
+    std::vector<std::string> feeds;
 };
 
 struct ShowRequest {

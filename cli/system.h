@@ -43,6 +43,14 @@ inline bool IsSameFile(const FileFacts& one, const FileFacts& other) {
     return one.exists && other.exists && one.volume == other.volume && one.index == other.index;
 }
 
+// True when standard error goes to a terminal, where a progress line can
+// be kept up to date in place.
+bool StandardErrorIsTerminal();
+
+// Creates the directory at path, its parent already there. Returns 0, or
+// the error (EEXIST when something is there already).
+int MakeDirectory(const std::string& path);
+
 // Opens path with a binary stdio mode ("rb", "ab", "wb"). Null, with errno
 // set, when it cannot.
 std::FILE* OpenFile(const std::string& path, const char* mode);

@@ -52,6 +52,14 @@ FileFacts ExamineStandardStream(StandardStream stream) {
     return fstat(descriptor, &status) == 0 ? FactsOf(status) : FileFacts{};
 }
 
+bool StandardErrorIsTerminal() {
+    return isatty(2) == 1;
+}
+
+int MakeDirectory(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
 std::FILE* OpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cwchar>
+#include <direct.h>
 #include <fcntl.h>
 #include <io.h>
 #include <vector>
@@ -80,6 +81,14 @@ FileFacts ExamineFile(const std::string& path) {
 FileFacts ExamineStandardStream(StandardStream stream) {
     return FactsOf(
         GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+}
+
+bool StandardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
+int MakeDirectory(const std::string& path) {
+    return _wmkdir(Wide(path).c_str()) == 0 ? 0 : errno;
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {

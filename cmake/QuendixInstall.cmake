@@ -4,6 +4,7 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(QUENDIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quendix)
+option(QUENDIX_DEBIAN_LAYOUT "Install as Debian's policy asks (the .deb package)" OFF)
 
 install(TARGETS quendix EXPORT quendixTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
@@ -16,14 +17,40 @@ if(TARGET quendix_cli)
   # The command finds the library next to it, wherever the tree is moved.
   file(RELATIVE_PATH QUENDIX_BIN_TO_LIB
     /${CMAKE_INSTALL_BINDIR} /${CMAKE_INSTALL_LIBDIR})
-  set_target_properties(quendix_cli PROPERTIES
-    INSTALL_RPATH "$ORIGIN/${QUENDIX_BIN_TO_LIB}")
+  # Debian allows no search path of a package's own in its programs.
+  if(NOT QUENDIX_DEBIAN_LAYOUT)
+    set_target_properties(quendix_cli PROPERTIES
+      INSTALL_RPATH "$ORIGIN/${QUENDIX_BIN_TO_LIB}")
+  endif()
   install(TARGETS quendix_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/man/quendix.1
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/man/quendix.5
-  DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
+
+# Manual pages, gzipped (-n: no name or time inside) for Debian. Changing
+# a page runs the configure step again, which remakes its .gz.
+foreach(section 1 5)
+  set(QUENDIX_MAN_PAGE ${PROJECT_SOURCE_DIR}/man/quendix.${section})
+  if(section EQUAL 1 AND NOT TARGET quendix_cli)
+    continue()
+  endif()
+  if(QUENDIX_DEBIAN_LAYOUT)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${QUENDIX_MAN_PAGE})
+    execute_process(COMMAND gzip -9nc ${QUENDIX_MAN_PAGE}
+      OUTPUT_FILE ${PROJECT_BINARY_DIR}/quendix.${section}.gz COMMAND_ERROR_IS_FATAL ANY)
+    set(QUENDIX_MAN_PAGE ${PROJECT_BINARY_DIR}/quendix.${section}.gz)
+  endif()
+  install(FILES ${QUENDIX_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+endforeach()
+
+# What a user reads first; on Windows beside the programs, at the top of
+# the archive.
+if(WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/NOTICE DESTINATION .)
+  # The export table a host's own import library can be made from.
+  install(FILES ${PROJECT_SOURCE_DIR}/module/quendix.def DESTINATION ${CMAKE_INSTALL_LIBDIR})
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/NOTICE
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
 
 # CMake package: find_package(quendix) gives quendix::quendix.
 install(EXPORT quendixTargets NAMESPACE quendix:: DESTINATION ${QUENDIX_CMAKE_DIR})

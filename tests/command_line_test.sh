@@ -47,6 +47,10 @@ usage_cases=(
     "show takes one record file|show --json"
     "show takes one record file|show A B"
     "encodings takes no arguments|encodings extra"
+    "convert -o DIR takes one or more feeds|convert -o OUT"
+    "option '-o' needs a directory|convert -o"
+    "option '--from' needs -o DIR|convert --from FILE IN OUT"
+    "option '--quiet' needs -o DIR|convert --quiet IN OUT"
 )
 cd "$scratch" || exit 1
 for case in "${usage_cases[@]}"; do
@@ -77,7 +81,7 @@ check "--version: the header's version" stdout_is "quendix $(sed -n 's/^#define 
 finish command_line
 status_here=$?
 skipped=()
-for part in show safety explain; do
+for part in show safety explain batch; do
     bash "$here/command_${part}_test.sh" "$quendix" "$source_dir"
     case $? in
     0) ;;
