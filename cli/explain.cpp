@@ -1,5 +1,7 @@
 #include "cli/explain.h"
 
+#include "cli/arguments.h"
+
 #include <cstdio>
 
 namespace quendix_cli {
@@ -164,6 +166,16 @@ std::string ConversionWatch::Total(int recordsWritten) const {
         total += ", " + std::to_string(windows_) + " windows";
     }
     return total;
+}
+
+void NoteEmptyResult(const std::string& feedName, int records, const ConversionWatch& watch,
+                     bool explained) {
+    if (records == 0 && watch.ItemsReached() > 0 && !explained) {
+        std::fprintf(stderr,
+                     "quendix: %s: no records written from %lld items; --explain tells what "
+                     "became of each\n",
+                     EscapeName(feedName).c_str(), watch.ItemsReached());
+    }
 }
 
 } // namespace quendix_cli

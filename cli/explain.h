@@ -22,8 +22,11 @@ class ConversionWatch final : public quendix::ConversionObserver {
     void ItemReached(const quendix::ItemReport& item) override;
     void Finished(long long windows) override;
     void OutputFailed() override { outputFailed_ = true; }
+    void InputFailed(int error) override { readError_ = error; }
 
     long long ItemsReached() const { return itemsReached_; }
+    // The system's error number when reading the feed failed, else 0.
+    int ReadError() const { return readError_; }
     // True when the output refused a record: the file ends short.
     bool WriteRefused() const {
         return outputFailed_ || fates_[Index(quendix::ItemFate::WriteRefused)] > 0;
@@ -39,6 +42,7 @@ class ConversionWatch final : public quendix::ConversionObserver {
 
     bool explain_;
     bool outputFailed_ = false;
+    int readError_ = 0;
     bool encodingKnown_ = false;
     quendix::Encoding encoding_ = quendix::Encoding::Utf8;
     quendix::EncodingSource source_ = quendix::EncodingSource::Default;
@@ -47,6 +51,11 @@ class ConversionWatch final : public quendix::ConversionObserver {
     long long fates_[kFateCount] = {};
     long long windows_ = 0;
 };
+
+// When a conversion gave no record, says on standard error why it likely
+// did, unless --explain has told already.
+void NoteEmptyResult(const std::string& feedName, int records, const ConversionWatch& watch,
+                     bool explained);
 
 } // namespace quendix_cli
 

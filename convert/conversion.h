@@ -8,6 +8,7 @@
 #include "platform/decode.h"
 
 #include <cstddef>
+#include <cstdio>
 
 namespace quendix {
 
@@ -67,12 +68,22 @@ class ConversionObserver {
     virtual void Finished(long long windows) = 0;
     // The file refused a write; it was cut back to its whole records.
     virtual void OutputFailed() {}
+    // Reading the input failed, with the system's error number; the file
+    // was emptied.
+    virtual void InputFailed(int error) { (void)error; }
 };
 
 // ConvertFile with options; observer may be null. Returns the number of
 // records written, as ConvertFile does.
 int ConvertFileWith(const wchar_t* inputPath, const wchar_t* outputPath,
                     const ConversionOptions& options, ConversionObserver* observer);
+
+// The same on files the caller has opened: input for reading, output for
+// writing (binary). Both are taken over and closed; output is emptied
+// first unless it is the input. Lets a caller open each file once, by
+// whatever name, and read a pipe or standard input as it stands.
+int ConvertStreamsWith(std::FILE* input, std::FILE* output, const ConversionOptions& options,
+                       ConversionObserver* observer);
 
 } // namespace quendix
 

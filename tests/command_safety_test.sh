@@ -10,10 +10,11 @@ source_dir=$2
 . "$(dirname "$0")/command_test_lib.sh"
 cd "$scratch" || exit 1
 
-# Files convert will not replace without --force: a file whose size is not
-# a whole number of records, and files of whole records' size that begin as
-# a feed does (a byte-order mark, or '<' after white space, not followed by
-# the NUL of UTF-16LE text).
+# Files convert will not replace without --force, and show will not print:
+# a file whose size is not a whole number of records, files of whole
+# records' size that begin as a feed does (a byte-order mark, or '<' after
+# white space, not followed by the NUL of UTF-16LE text), text with no
+# UTF-16LE space, and bytes that are not UTF-16LE text.
 pad_to() { # size: pads standard input with 'x' to that many bytes
     cat >"$scratch/head"
     cat "$scratch/head"
@@ -25,6 +26,8 @@ printf '\xef\xbb\xbf<rss>' | pad_to 1300 >utf8-bom.keep
 printf '\xff\xfe<\0r\0' | pad_to 1300 >utf16le-bom.keep
 printf '\xfe\xff\0<\0r' | pad_to 1300 >utf16be-bom.keep
 printf 'not records' >odd-size.keep
+printf 'Some notes.' | pad_to 1300 >notes.keep
+head -c 2600 /dev/urandom >random.keep
 cp "$sample" feed.keep
 for keep in *.keep; do
     cp "$keep" target
@@ -33,13 +36,16 @@ for keep in *.keep; do
     check "$keep: names the file and --force" stderr_has "quendix: target: not replaced: it is not a record file"
     check "$keep: suggests --force" stderr_has "use --force to replace it"
     check "$keep: left as it was" cmp -s "$keep" target
+    run show "$keep"
+    check "$keep: show refuses it" test "$status" -eq 1 -a ! -s "$scratch/stdout"
+    check "$keep: show says why" stderr_has "is not a record file"
     run convert --force "$sample" target
     check "$keep: --force replaces it" cmp -s target "$golden"
 done
 
 # Files it replaces: record files (a title may start with '<': in UTF-16LE
 # a NUL follows it) and empty files.
-printf '<\0b\0' | pad_to 1300 >record-with-lt
+(printf '<\0b\0' && printf ' \0%.0s' $(seq 648)) >record-with-lt
 : >empty
 for target in record-with-lt empty "$(cp "$golden" golden-copy && echo golden-copy)"; do
     run convert "$sample" "$target"
