@@ -28,7 +28,8 @@ static int is_target(FILE* stream) {
 }
 
 size_t fread(void* buffer, size_t size, size_t count, FILE* stream) {
-    size_t (*real)(void*, size_t, size_t, FILE*) = dlsym(RTLD_NEXT, "fread");
+    size_t (*real)(void*, size_t, size_t, FILE*);
+    *(void**)&real = dlsym(RTLD_NEXT, "fread");
     const char* after = getenv("QUENDIX_FAIL_AFTER");
     if (is_target(stream) && reads_done++ >= (after != NULL ? atol(after) : 0)) {
         failed_stream = stream;
@@ -39,6 +40,7 @@ size_t fread(void* buffer, size_t size, size_t count, FILE* stream) {
 }
 
 int ferror(FILE* stream) {
-    int (*real)(FILE*) = dlsym(RTLD_NEXT, "ferror");
+    int (*real)(FILE*);
+    *(void**)&real = dlsym(RTLD_NEXT, "ferror");
     return stream == failed_stream || real(stream);
 }
