@@ -110,10 +110,53 @@ std::string DescribeItem(const quendix::ItemReport& item) {
     return line;
 }
 
+void ConversionWatch::FeedBegins(const unsigned char* bytes, std::size_t size) {
+    const char* label = nullptr;
+    std::size_t length = 0;
+    quendix::Encoding named = quendix::Encoding::Utf8;
+    if (quendix::FindDeclaredEncodingLabel(bytes, size, &label, &length) &&
+        !quendix::FindEncodingByLabel(label, length, &named)) {
+        unknownLabel_ = EscapeName(std::string(label, length));
+    }
+    // Text in UTF-16 has a NUL beside every ASCII character; no byte
+    // encoding has many NULs.
+    const std::size_t sample = size < 512 ? size : 512;
+    std::size_t nuls = 0;
+    for (std::size_t i = 0; i < sample; ++i) {
+        nuls += bytes[i] == 0 ? 1 : 0;
+    }
+    looksUtf16_ = sample >= 8 && nuls * 4 >= sample;
+    const std::string head(reinterpret_cast<const char*>(bytes), size);
+    itemWithAttributes_ = head.find("<item ") != std::string::npos;
+}
+
 void ConversionWatch::EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) {
     encodingKnown_ = true;
     encoding_ = encoding;
     source_ = source;
+    if (!unknownLabel_.empty() && source == quendix::EncodingSource::Default) {
+        std::fprintf(stderr,
+                     "quendix: warning: the feed declares encoding '%s', which is not a label of "
+                     "the Encoding Standard; read as UTF-8 (choose one with --encoding)\n",
+                     unknownLabel_.c_str());
+    }
+}
+
+std::string ConversionWatch::EmptyResultCause() const {
+    if (itemsReached_ > 0) {
+        return "all " + std::to_string(itemsReached_) + " items dropped (" + DropCounts() +
+               "); --explain tells what became of each";
+    }
+    std::string cause = "no <item> found";
+    if (itemWithAttributes_) {
+        cause += "; an item written <item ...> with attributes is not one: only the literal "
+                 "<item> opens an item";
+    }
+    if (looksUtf16_ && source_ != quendix::EncodingSource::ByteOrderMark) {
+        cause += "; the feed looks like UTF-16 without a byte-order mark: try --encoding "
+                 "utf-16le or utf-16be";
+    }
+    return cause;
 }
 
 void ConversionWatch::ItemReached(const quendix::ItemReport& item) {
@@ -130,6 +173,18 @@ void ConversionWatch::ItemReached(const quendix::ItemReport& item) {
 
 void ConversionWatch::Finished(long long windows) {
     windows_ = windows;
+}
+
+std::string ConversionWatch::DropCounts() const {
+    std::string reasons;
+    for (int fate = 0; fate < kFateCount; ++fate) {
+        const char* reason = DropReason(static_cast<ItemFate>(fate));
+        if (reason != nullptr && fates_[fate] > 0) {
+            reasons += (reasons.empty() ? "" : ", ") + std::to_string(fates_[fate]) + " " + reason;
+        }
+    }
+    const long long incomplete = fates_[Index(ItemFate::Incomplete)];
+    return reasons.empty() && incomplete > 0 ? std::to_string(incomplete) + " incomplete" : reasons;
 }
 
 std::string ConversionWatch::Total(int recordsWritten) const {
@@ -160,7 +215,11 @@ std::string ConversionWatch::Total(int recordsWritten) const {
     total += ", " + std::to_string(itemsBorrowing_) + " took fields from a later item";
     if (encodingKnown_) {
         total += std::string(", encoding ") + quendix::EncodingName(encoding_) + " (" +
-                 SourceWords(source_) + ")";
+                 SourceWords(source_) +
+                 (unknownLabel_.empty() || source_ != quendix::EncodingSource::Default
+                      ? ""
+                      : "; the declared '" + unknownLabel_ + "' is not a label") +
+                 ")";
     }
     if (windows_ > 1) {
         total += ", " + std::to_string(windows_) + " windows";
@@ -170,11 +229,9 @@ std::string ConversionWatch::Total(int recordsWritten) const {
 
 void NoteEmptyResult(const std::string& feedName, int records, const ConversionWatch& watch,
                      bool explained) {
-    if (records == 0 && watch.ItemsReached() > 0 && !explained) {
-        std::fprintf(stderr,
-                     "quendix: %s: no records written from %lld items; --explain tells what "
-                     "became of each\n",
-                     EscapeName(feedName).c_str(), watch.ItemsReached());
+    if (records == 0 && !(explained && watch.ItemsReached() > 0)) {
+        std::fprintf(stderr, "quendix: %s: no records written: %s\n", EscapeName(feedName).c_str(),
+                     watch.EmptyResultCause().c_str());
     }
 }
 

@@ -18,6 +18,7 @@ class ConversionWatch final : public quendix::ConversionObserver {
   public:
     explicit ConversionWatch(bool explain) : explain_(explain) {}
 
+    void FeedBegins(const unsigned char* bytes, std::size_t size) override;
     void EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) override;
     void ItemReached(const quendix::ItemReport& item) override;
     void Finished(long long windows) override;
@@ -32,6 +33,9 @@ class ConversionWatch final : public quendix::ConversionObserver {
         return outputFailed_ || fates_[Index(quendix::ItemFate::WriteRefused)] > 0;
     }
 
+    // Why an empty result is likely empty, for the line that says so.
+    std::string EmptyResultCause() const;
+
     // The closing line of --explain, without its newline: what the items
     // came to, the encoding and how it was chosen.
     std::string Total(int recordsWritten) const;
@@ -39,6 +43,8 @@ class ConversionWatch final : public quendix::ConversionObserver {
   private:
     static constexpr int kFateCount = static_cast<int>(quendix::ItemFate::Incomplete) + 1;
     static int Index(quendix::ItemFate fate) { return static_cast<int>(fate); }
+    // "3 summary empty, 1 title holds \"CDATA\"": the items dropped, by rule.
+    std::string DropCounts() const;
 
     bool explain_;
     bool outputFailed_ = false;
@@ -50,6 +56,12 @@ class ConversionWatch final : public quendix::ConversionObserver {
     long long itemsBorrowing_ = 0;
     long long fates_[kFateCount] = {};
     long long windows_ = 0;
+    // What the feed's first bytes show: a declared label no encoding has,
+    // text that looks like UTF-16 without a byte-order mark, an <item>
+    // written with attributes.
+    std::string unknownLabel_;
+    bool looksUtf16_ = false;
+    bool itemWithAttributes_ = false;
 };
 
 // When a conversion gave no record, says on standard error why it likely

@@ -63,6 +63,12 @@ class ConversionObserver {
   public:
     virtual ~ConversionObserver() = default;
     virtual void EncodingChosen(Encoding encoding, EncodingSource source) = 0;
+    // The feed's first bytes, as read to choose its encoding (up to 64 KiB;
+    // valid during the call only).
+    virtual void FeedBegins(const unsigned char* bytes, std::size_t size) {
+        (void)bytes;
+        (void)size;
+    }
     virtual void ItemReached(const ItemReport& item) = 0;
     // The feed text ended, or was converted window by window (windows > 1).
     virtual void Finished(long long windows) = 0;

@@ -50,6 +50,7 @@ int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
                      const ConversionOptions& options, Watch& watch) {
     ChooseEncoding(input, options.encodingChosen ? &options.encoding : nullptr);
     if constexpr (Watch::kWatching) {
+        watch.observer().FeedBegins(input.bytes, input.filled);
         watch.observer().EncodingChosen(input.encoding, input.encodingSource);
     }
     // A window never holds more than FeedText does, nor too little for the

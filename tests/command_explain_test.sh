@@ -114,17 +114,33 @@ run convert --explain explain.xml explain.rec
 check "--explain: every fate, borrowing and the end" cmp -s stderr expected
 [ "$failed" -eq 0 ] || diff stderr expected >&2
 
-# Nothing kept from a feed that has items: one line says so.
+# Nothing kept: one line gives the likely cause. All items dropped (by
+# which rules); no <item> at all, or only <item> with attributes; UTF-16
+# without a byte-order mark.
 sed -n "1,$((item_lines[5] - 1))p" explain.xml >all-dropped.xml
 echo '</channel></rss>' >>all-dropped.xml
-run convert all-dropped.xml none.rec
-check "nothing kept: status 0" test "$status" -eq 0
-check "nothing kept: count 0" stdout_is 0
-check "nothing kept: one line points to --explain" \
-    test "$(cat stderr)" = "quendix: all-dropped.xml: no records written from 5 items; --explain tells what became of each"
 printf '<rss><channel></channel></rss>' >no-items.xml
-run convert no-items.xml none.rec
-check "no items: no note" test ! -s stderr
+sed 's/<item>/<item xmlns="">/' "$sample" >attributes.xml
+printf '<\0r\0s\0s\0>\0<\0i\0t\0e\0m\0>\0' >utf16.xml
+empty_cases=(
+    "all-dropped.xml|all 5 items dropped (1 title holds \"CDATA\", 1 summary empty: description starts with \"&lt\", 1 summary empty: picture text empty, 1 summary empty, 1 summary starts with a space); --explain tells what became of each"
+    "no-items.xml|no <item> found"
+    "attributes.xml|no <item> found; an item written <item ...> with attributes is not one"
+    "utf16.xml|no <item> found; the feed looks like UTF-16 without a byte-order mark: try --encoding utf-16le"
+)
+for case in "${empty_cases[@]}"; do
+    feed=${case%%|*}
+    run convert "$feed" none.rec
+    check "$feed: status 0, count 0" test "$status" -eq 0 -a "$(cat stdout)" = 0
+    check "$feed: one line gives the cause" test "$(wc -l <stderr)" -eq 1
+    check "$feed: the cause" stderr_has "quendix: $feed: no records written: ${case#*|}"
+done
+
+# A declared label that no encoding has: a warning, and UTF-8.
+printf '<?xml version="1.0" encoding="MacCyrillic"?>' | cat - "$sample" >mac.xml
+run convert --explain mac.xml mac.rec
+check "unknown label: warns" stderr_has "warning: the feed declares encoding 'MacCyrillic', which is not a label of the Encoding Standard; read as UTF-8 (choose one with --encoding)"
+check "unknown label: --explain says so" stderr_has "encoding UTF-8 (default; the declared 'MacCyrillic' is not a label)"
 
 # --encoding: bytes E9 are "é" in windows-1252 and ill-formed in UTF-8.
 printf '<rss><item><title>Caf\xe9</title><description>Fr\xeate</description><link>l</link><pubDate>d</pubDate></item></rss>' >latin.xml
