@@ -80,7 +80,8 @@ std::string BorrowedFields(const quendix::ItemReport& item) {
         }
         ++listed;
         names += listed == 1 ? "" : (listed == total ? " and " : ", ");
-        names += kFieldNames[field];
+        names += std::string(kFieldNames[field]) + " (line " +
+                 std::to_string(item.borrowedLine[field]) + ")";
     }
     return names;
 }
@@ -106,6 +107,11 @@ std::string DescribeItem(const quendix::ItemReport& item) {
     }
     if (Borrows(item)) {
         line += "; " + BorrowedFields(item) + " from a later item";
+    }
+    if (item.skipped > 0) {
+        line += "; " + std::to_string(item.skipped) + " later item" +
+                (item.skipped > 1 ? "s" : "") + " from line " +
+                std::to_string(item.firstSkippedLine) + " passed over, giving no record";
     }
     return line;
 }
@@ -167,11 +173,39 @@ void ConversionWatch::ItemReached(const quendix::ItemReport& item) {
         ++fates_[fate];
     }
     if (explain_) {
-        std::fprintf(stderr, "%s\n", DescribeItem(item).c_str());
+        PrintPending();
+        pending_ = item.fate == ItemFate::Incomplete;
+        pendingItem_ = item;
+        if (!pending_) {
+            std::fprintf(stderr, "%s\n", DescribeItem(item).c_str());
+        }
     }
 }
 
+void ConversionWatch::PrintPending() {
+    if (pending_) {
+        std::fprintf(stderr, "%s\n", DescribeItem(pendingItem_).c_str());
+    }
+    pending_ = false;
+}
+
+void ConversionWatch::ItemCut(std::size_t window, unsigned long long length, bool atEnd) {
+    if (!pending_) {
+        return;
+    }
+    pending_ = false;
+    const std::string reach = atEnd ? "runs on to the feed's end"
+                                    : "runs on to the next <item>, " + std::to_string(length) +
+                                          " characters from the window's start";
+    std::fprintf(stderr,
+                 "item %lld (line %lld): cut by the window's end: a window holds %zu characters "
+                 "and the item %s; its elements past the window were not seen (no %s there)\n",
+                 pendingItem_.number, pendingItem_.line, window, reach.c_str(),
+                 ElementTag(pendingItem_.missing));
+}
+
 void ConversionWatch::Finished(long long windows) {
+    PrintPending();
     windows_ = windows;
 }
 

@@ -21,6 +21,7 @@ class ConversionWatch final : public quendix::ConversionObserver {
     void FeedBegins(const unsigned char* bytes, std::size_t size) override;
     void EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) override;
     void ItemReached(const quendix::ItemReport& item) override;
+    void ItemCut(std::size_t window, unsigned long long length, bool atEnd) override;
     void Finished(long long windows) override;
     void OutputFailed() override { outputFailed_ = true; }
     void InputFailed(int error) override { readError_ = error; }
@@ -46,7 +47,13 @@ class ConversionWatch final : public quendix::ConversionObserver {
     // "3 summary empty, 1 title holds \"CDATA\"": the items dropped, by rule.
     std::string DropCounts() const;
 
+    // With --explain, an incomplete item's line waits for the next event:
+    // the window may turn out to have cut the item.
+    void PrintPending();
+
     bool explain_;
+    bool pending_ = false;
+    quendix::ItemReport pendingItem_{};
     bool outputFailed_ = false;
     int readError_ = 0;
     bool encodingKnown_ = false;

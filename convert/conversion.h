@@ -55,8 +55,13 @@ struct ItemReport {
     long long record;    // the record's number, from 1, when kept
     ItemElement missing; // the element not found, when Incomplete
     // Per field (title, description, link, date): its element starts after
-    // the next "<item>", so the field comes from a later item.
+    // the next "<item>", so the field comes from a later item, and the
+    // line that element starts on.
     bool borrowed[4];
+    long long borrowedLine[4];
+    // The "<item>"s passed over by borrowing: how many, and the first's line.
+    long long skipped;
+    long long firstSkippedLine;
 };
 
 class ConversionObserver {
@@ -70,6 +75,15 @@ class ConversionObserver {
         (void)size;
     }
     virtual void ItemReached(const ItemReport& item) = 0;
+    // The last item reached is longer than a window (window characters):
+    // it runs on for length characters from its "<item>" (to the next
+    // "<item>", or to the feed's end when atEnd), and what lies past the
+    // window's end was not seen.
+    virtual void ItemCut(std::size_t window, unsigned long long length, bool atEnd) {
+        (void)window;
+        (void)length;
+        (void)atEnd;
+    }
     // The feed text ended, or was converted window by window (windows > 1).
     virtual void Finished(long long windows) = 0;
     // The file refused a write; it was cut back to its whole records.

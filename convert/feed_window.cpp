@@ -142,8 +142,14 @@ FeedOutcome ConvertFeed(WideInputStream& input, WideOutputStream& output, std::s
             // One item longer than a window: it is converted as far as the
             // window reaches.
             ConvertWindow(window, output, watch, outcome);
+            if constexpr (Watch::kWatching) {
+                watch.WindowCut(window);
+            }
             if (!outcome.refused) {
                 held = SkipToNextItem(input, window, held, readLimit, watch);
+            }
+            if constexpr (Watch::kWatching) {
+                watch.WindowCutEnds(held == 0);
             }
             if (held == 0 || input.readFailed) {
                 outcome.readFailed = input.readFailed;

@@ -107,12 +107,27 @@ run convert --explain explain.xml explain.rec
     echo "item 4 (line ${item_lines[3]}): dropped: title holds \"CDATA\""
     echo "item 5 (line ${item_lines[4]}): dropped: summary starts with a space"
     echo "item 6 (line ${item_lines[5]}): kept as record 1"
-    echo "item 7 (line ${item_lines[6]}): kept as record 2; link and date from a later item"
+    echo "item 7 (line ${item_lines[6]}): kept as record 2; link (line $((item_lines[7] + 3))) and date (line $((item_lines[7] + 4))) from a later item; 1 later item from line ${item_lines[7]} passed over, giving no record"
     echo "item 8 (line ${item_lines[8]}): incomplete: no <pubDate> found; the item loop ends here"
     echo 'total: 8 items reached, 2 records written, 5 dropped (1 title holds "CDATA", 1 summary empty: description starts with "&lt", 1 summary empty: picture text empty, 1 summary empty, 1 summary starts with a space), 1 incomplete, 1 took fields from a later item, encoding UTF-8 (default)'
 } >expected
 check "--explain: every fate, borrowing and the end" cmp -s stderr expected
 [ "$failed" -eq 0 ] || diff stderr expected >&2
+
+# An item longer than a window: --explain says the window cut it, not that
+# its element is missing; the next item is still converted.
+{
+    echo '<rss><channel>'
+    printf '<item><title>Long</title><description>'
+    head -c 200000 /dev/zero | tr '\0' x
+    echo '</description><link>l</link><pubDate>d</pubDate></item>'
+    sed -n '/<item>/,/<\/item>/p' "$sample" | head -n 6
+    echo '</channel></rss>'
+} >long-item.xml
+run convert --explain long-item.xml long-item.rec
+check "item longer than a window: cut, said so" \
+    stderr_has "item 1 (line 2): cut by the window's end: a window holds 127999 characters and the item runs on to the next <item>, 200094 characters from the window's start"
+check "item longer than a window: the next converted" stderr_has "item 2 (line 3): kept as record 1"
 
 # Nothing kept: one line gives the likely cause. All items dropped (by
 # which rules); no <item> at all, or only <item> with attributes; UTF-16
