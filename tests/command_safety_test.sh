@@ -162,6 +162,18 @@ for signal in INT TERM HUP KILL; do
     [ "$signal" = KILL ] || check "SIG$signal: new file removed" test "$(leftovers)" -eq 0
 done
 rm -f .old.rec.quendix-*
+# With standard output as the output, the staging file is gone at once.
+mkdir signal-tmp && rm -f feed.fifo && mkfifo feed.fifo
+(head -c 1000 "$sample" && sleep 30) >feed.fifo &
+writer=$!
+TMPDIR=$scratch/signal-tmp "$quendix" convert feed.fifo - >/dev/null 2>&1 &
+command=$!
+sleep 0.3
+kill -s INT "$command"
+wait "$command" 2>/dev/null
+kill "$writer" 2>/dev/null
+wait "$writer" 2>/dev/null
+check "SIGINT with standard output: nothing left in TMPDIR" test -z "$(ls -A signal-tmp)"
 
 # A feed that cannot be read: status 1, the reason, the old output kept.
 # With the shim (tests/read_failure_shim.c), the read fails after reads
