@@ -150,7 +150,12 @@ void ConversionWatch::EncodingChosen(quendix::Encoding encoding, quendix::Encodi
 
 std::string ConversionWatch::EmptyResultCause() const {
     if (itemsReached_ > 0) {
-        return "all " + std::to_string(itemsReached_) + " items dropped (" + DropCounts() +
+        std::string reasons = DropCounts();
+        const long long incomplete = fates_[Index(ItemFate::Incomplete)];
+        if (incomplete > 0) {
+            reasons += (reasons.empty() ? "" : ", ") + std::to_string(incomplete) + " incomplete";
+        }
+        return "none of " + std::to_string(itemsReached_) + " items kept (" + reasons +
                "); --explain tells what became of each";
     }
     std::string cause = "no <item> found";
@@ -217,21 +222,15 @@ std::string ConversionWatch::DropCounts() const {
             reasons += (reasons.empty() ? "" : ", ") + std::to_string(fates_[fate]) + " " + reason;
         }
     }
-    const long long incomplete = fates_[Index(ItemFate::Incomplete)];
-    return reasons.empty() && incomplete > 0 ? std::to_string(incomplete) + " incomplete" : reasons;
+    return reasons;
 }
 
 std::string ConversionWatch::Total(int recordsWritten) const {
     long long dropped = 0;
-    std::string reasons;
     for (int fate = 0; fate < kFateCount; ++fate) {
-        const char* reason = DropReason(static_cast<ItemFate>(fate));
-        if (reason == nullptr || fates_[fate] == 0) {
-            continue;
-        }
-        dropped += fates_[fate];
-        reasons += (reasons.empty() ? "" : ", ") + std::to_string(fates_[fate]) + " " + reason;
+        dropped += DropReason(static_cast<ItemFate>(fate)) != nullptr ? fates_[fate] : 0;
     }
+    const std::string reasons = DropCounts();
     std::string total = "total: " + std::to_string(itemsReached_) + " items reached, " +
                         std::to_string(recordsWritten) + " records written, " +
                         std::to_string(dropped) + " dropped";

@@ -138,7 +138,7 @@ printf '<rss><channel></channel></rss>' >no-items.xml
 sed 's/<item>/<item xmlns="">/' "$sample" >attributes.xml
 printf '<\0r\0s\0s\0>\0<\0i\0t\0e\0m\0>\0' >utf16.xml
 empty_cases=(
-    "all-dropped.xml|all 5 items dropped (1 title holds \"CDATA\", 1 summary empty: description starts with \"&lt\", 1 summary empty: picture text empty, 1 summary empty, 1 summary starts with a space); --explain tells what became of each"
+    "all-dropped.xml|none of 5 items kept (1 title holds \"CDATA\", 1 summary empty: description starts with \"&lt\", 1 summary empty: picture text empty, 1 summary empty, 1 summary starts with a space); --explain tells what became of each"
     "no-items.xml|no <item> found"
     "attributes.xml|no <item> found; an item written <item ...> with attributes is not one"
     "utf16.xml|no <item> found; the feed looks like UTF-16 without a byte-order mark: try --encoding utf-16le"
