@@ -187,7 +187,7 @@ if [ -n "${QUENDIX_READ_FAILURE_SHIM:-}" ]; then
     for _ in $(seq 3000); do echo "$items"; done >long.xml
     for output in old.rec /dev/stdout; do
         LD_PRELOAD=$QUENDIX_READ_FAILURE_SHIM QUENDIX_FAIL_READ=long.xml QUENDIX_FAIL_AFTER=8 \
-            ASAN_OPTIONS=verify_asan_link_order=0 "$quendix" convert long.xml "$output" >out 2>stderr
+            ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 "$quendix" convert long.xml "$output" >out 2>stderr
         check "read error into $output: status 1" test $? -eq 1
         check "read error into $output: the reason" grep -qF "cannot read long.xml: Input/output error" stderr
         check "read error into $output: no record out" test ! -s out
