@@ -194,6 +194,16 @@ void ConversionWatch::PrintPending() {
     pending_ = false;
 }
 
+void ConversionWatch::ItemsPassedOver(long long count, long long firstLine) {
+    if (explain_) {
+        PrintPending();
+        std::fprintf(stderr,
+                     "%lld more item%s from line %lld passed over: the item loop ended before "
+                     "them in this window\n",
+                     count, count > 1 ? "s" : "", firstLine);
+    }
+}
+
 void ConversionWatch::ItemCut(std::size_t window, unsigned long long length, bool atEnd) {
     if (!pending_) {
         return;

@@ -22,6 +22,7 @@ class ConversionWatch final : public quendix::ConversionObserver {
     void EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) override;
     void ItemReached(const quendix::ItemReport& item) override;
     void ItemCut(std::size_t window, unsigned long long length, bool atEnd) override;
+    void ItemsPassedOver(long long count, long long firstLine) override;
     void Finished(long long windows) override;
     void OutputFailed() override { outputFailed_ = true; }
     void InputFailed(int error) override { readError_ = error; }

@@ -75,6 +75,13 @@ class ConversionObserver {
         (void)size;
     }
     virtual void ItemReached(const ItemReport& item) = 0;
+    // The item loop ended early in a window (an element not found there):
+    // count more "<item>"s lay after it in that window, the first on line
+    // firstLine, and give no record.
+    virtual void ItemsPassedOver(long long count, long long firstLine) {
+        (void)count;
+        (void)firstLine;
+    }
     // The last item reached is longer than a window (window characters):
     // it runs on for length characters from its "<item>" (to the next
     // "<item>", or to the feed's end when atEnd), and what lies past the

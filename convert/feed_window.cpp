@@ -72,6 +72,9 @@ void ConvertWindow(std::size_t length, WideOutputStream& output, Watch& watch,
         ConvertFeedText(TextView{FeedText, length}, TagPlaces, kTagPlaceCapacity, output, watch);
     outcome.records += result.records;
     outcome.refused = result.refused;
+    if constexpr (Watch::kWatching) {
+        watch.WindowEnds(TextView{FeedText, length});
+    }
     ++outcome.windows;
 }
 

@@ -71,7 +71,22 @@ void ItemWatch::TextPassed(TextView passed) {
     passed_ += passed.length;
     linesBeforeWindow_ += CountLineBreaks(passed.text, 0, passed.length);
     countedUpTo_ = 0;
+    resumeAt_ = 0;
     linesInWindow_ = 0;
+}
+
+void ItemWatch::WindowEnds(TextView window) {
+    std::ptrdiff_t at = FindLiteral(window.text, window.length, resumeAt_, kItemOpening);
+    if (at == kNotFound) {
+        return;
+    }
+    const long long firstLine = LineOf(window, static_cast<std::size_t>(at));
+    long long count = 0;
+    for (; at != kNotFound; at = FindLiteral(window.text, window.length,
+                                             static_cast<std::size_t>(at) + 1, kItemOpening)) {
+        ++count;
+    }
+    observer_.ItemsPassedOver(count, firstLine);
 }
 
 void ItemWatch::WindowCut(std::size_t window) {
@@ -130,6 +145,11 @@ void ItemWatch::ItemSeen(TextView text, const ItemSighting& sighting) {
                              report.line, report);
         }
     }
+    // The loop searches on past the date's content start; after an
+    // incomplete item it stops, and every later "<item>" is passed over.
+    resumeAt_ = sighting.complete
+                    ? static_cast<std::size_t>(sighting.content->date.text - text.text) + 1
+                    : sighting.itemAt + 1;
     observer_.ItemReached(report);
 }
 

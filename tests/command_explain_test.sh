@@ -129,6 +129,15 @@ check "item longer than a window: cut, said so" \
     stderr_has "item 1 (line 2): cut by the window's end: a window holds 127999 characters and the item runs on to the next <item>, 200094 characters from the window's start"
 check "item longer than a window: the next converted" stderr_has "item 2 (line 3): kept as record 1"
 
+# Items after the one that ended the loop are counted and named by line.
+printf '%s\n' '<rss><item><title>a</title><description>x</description><link>l</link><pubDate>d</pubDate></item>' \
+    '<item><title>b</title><description>y</description><link>l</link></item>' \
+    '<item><title>c</title><description>z</description><link>l</link></item></rss>' >passed-over.xml
+run convert --explain passed-over.xml passed-over.rec
+check "items passed over: counted after the incomplete one" \
+    test "$(sed -n 2,3p stderr)" = "item 2 (line 2): incomplete: no <pubDate> found; the item loop ends here
+1 more item from line 3 passed over: the item loop ended before them in this window"
+
 # Nothing kept: one line gives the likely cause. All items dropped (by
 # which rules); no <item> at all, or only <item> with attributes; UTF-16
 # without a byte-order mark.
