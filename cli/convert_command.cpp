@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/explain.h"
 #include "cli/record_file.h"
+#include "cli/stream_copy.h"
 #include "cli/system.h"
 #include "quendix.h"
 
@@ -33,6 +34,7 @@ int Fail(const std::string& path, const char* what, int error) {
 // The feed, open once: the checks and the conversion read the same file,
 // so a pipe or a FIFO is never opened a second time.
 struct FeedInput {
+    StagingFile staging; // standard input the system cannot describe, copied
     std::FILE* file = nullptr;
     bool standard = false;
     FileFacts facts;
@@ -75,6 +77,27 @@ struct Destination {
     }
 };
 
+// Standard input that the system cannot describe (as Wine's for a file
+// it was handed) is copied whole into a staging file, which the
+// conversion can read like any file.
+int StageStandardInput(FeedInput& input) {
+    std::string failure;
+    if (!input.staging.Create(failure)) {
+        return Fail(input.name, "cannot stage standard input: " + failure);
+    }
+    bool readFailed = false;
+    errno = 0;
+    const int error = CopyStream(stdin, input.staging.Stream(), readFailed);
+    if (error != 0) {
+        return readFailed ? Fail(input.name, "cannot read input", error)
+                          : Fail(input.staging.Name(), "cannot stage standard input", error);
+    }
+    std::rewind(input.staging.Stream());
+    input.file = input.staging.Stream();
+    input.facts = ExamineStream(input.file);
+    return 0;
+}
+
 int OpenFeed(const ConvertRequest& request, FeedInput& input) {
     input.standard = request.input == "-";
     input.name = input.standard ? "standard input" : request.input;
@@ -86,6 +109,9 @@ int OpenFeed(const ConvertRequest& request, FeedInput& input) {
         return Fail(request.input, "cannot open input", errno);
     }
     input.facts = ExamineStream(input.file);
+    if (input.standard && !input.facts.exists) {
+        return StageStandardInput(input);
+    }
     return input.facts.directory ? Fail(request.input, "cannot read input", EISDIR) : 0;
 }
 
@@ -148,36 +174,6 @@ int OpenDestination(const ConvertRequest& request, Destination& output) {
         output.stream = output.direct;
     }
     return output.stream != nullptr ? 0 : Fail(request.output, "cannot create output", error);
-}
-
-// Copies from one stream to the other to its end, keeping the error that
-// stopped it. Returns 0, or the error with readFailed telling which side.
-int CopyStream(std::FILE* from, std::FILE* to, bool& readFailed) {
-    char chunk[65536];
-    readFailed = false;
-    for (;;) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, from);
-        if (got > 0 && std::fwrite(chunk, 1, got, to) != got) {
-            return errno != 0 ? errno : EIO;
-        }
-        if (got < sizeof chunk) {
-            break;
-        }
-    }
-    if (std::ferror(from)) {
-        readFailed = true;
-        return errno != 0 ? errno : EIO;
-    }
-    return std::fflush(to) == 0 ? 0 : (errno != 0 ? errno : EIO);
-}
-
-// A regular file that refused part of the records is cut back to the
-// whole ones it took, from where they began.
-void KeepWholeRecords(std::FILE* target, long long start) {
-    const long long end = StreamPosition(target);
-    if (start >= 0 && end >= start && ExamineStream(target).regular) {
-        CutStream(target, start + (end - start) / kRecordBytes * kRecordBytes);
-    }
 }
 
 // The finished records go from the staging file to standard output or to
@@ -256,6 +252,9 @@ int Convert(const ConvertRequest& request, FeedInput& input, Destination& output
     records = quendix::ConvertStreamsWith(libraryInput, libraryOutput, options, &watch);
     if (request.explain) {
         std::fprintf(stderr, "%s\n", watch.Total(records).c_str());
+    }
+    if (!watch.Converted()) {
+        return Fail(input.name, "not converted: the files could not be taken as input and output");
     }
     if (watch.ReadError() != 0) {
         std::fprintf(stderr, "quendix: cannot read %s: %s\n", EscapeName(input.name).c_str(),

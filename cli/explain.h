@@ -28,6 +28,8 @@ class ConversionWatch final : public quendix::ConversionObserver {
     void InputFailed(int error) override { readError_ = error; }
 
     long long ItemsReached() const { return itemsReached_; }
+    // True once the conversion has begun (its encoding was chosen).
+    bool Converted() const { return encodingKnown_; }
     // The system's error number when reading the feed failed, else 0.
     int ReadError() const { return readError_; }
     // True when the output refused a record: the file ends short.
