@@ -2,6 +2,8 @@
 
 #include "platform/utf8.h"
 
+#include <cstdio>
+
 namespace quendix_cli {
 
 namespace {
@@ -69,6 +71,26 @@ bool NarrowToUtf8(const std::wstring& wide, std::string& bytes) {
 void AppendUtf8(std::string& out, char32_t value) {
     char encoded[quendix::kMaxUtf8Bytes];
     out.append(encoded, quendix::EncodeUtf8(value, encoded));
+}
+
+std::string EscapeName(const std::string& name) {
+    std::string shown;
+    for (std::size_t at = 0; at < name.size();) {
+        char32_t value = 0;
+        const std::size_t length =
+            quendix::DecodeUtf8Strictly(name.data() + at, name.size() - at, &value);
+        if (length == 0 || value < 0x20 || value == 0x7F || (value >= 0x80 && value <= 0x9F)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x",
+                          static_cast<unsigned>(static_cast<unsigned char>(name[at])));
+            shown += escaped;
+            at += length == 0 ? 1 : length;
+        } else {
+            shown.append(name, at, length);
+            at += length;
+        }
+    }
+    return shown;
 }
 
 } // namespace quendix_cli

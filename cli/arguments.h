@@ -17,6 +17,10 @@ bool WidenUtf8(const std::string& bytes, std::wstring& wide);
 // when it holds a lone surrogate or a value beyond Unicode.
 bool NarrowToUtf8(const std::wstring& wide, std::string& bytes);
 
+// A file name as a message shows it: UTF-8 text as it is, each byte that
+// is not part of UTF-8 text, and each control character, as \xNN.
+std::string EscapeName(const std::string& name);
+
 // Appends the UTF-8 form of a Unicode scalar value.
 void AppendUtf8(std::string& out, char32_t value);
 

@@ -3,6 +3,8 @@
 // that fails is reported and the others go on.
 #include "cli/batch_command.h"
 
+#include "cli/arguments.h"
+
 #include "cli/convert_command.h"
 #include "cli/explain.h"
 #include "cli/feed_names.h"
@@ -21,7 +23,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 int Fail(const std::string& path, const std::string& what) {
-    std::fprintf(stderr, "quendix: %s: %s\n", path.c_str(), what.c_str());
+    std::fprintf(stderr, "quendix: %s: %s\n", EscapeName(path).c_str(), what.c_str());
     return kExitFailure;
 }
 
@@ -81,8 +83,8 @@ int CheckNames(const std::vector<std::string>& feeds, const std::vector<std::str
     std::size_t second = 0;
     if (FindNameClash(names, first, second)) {
         std::fprintf(stderr, "quendix: %s and %s would both write %s; nothing written\n",
-                     feeds[first].c_str(), feeds[second].c_str(),
-                     RecordPathIn(directory, names[second]).c_str());
+                     EscapeName(feeds[first]).c_str(), EscapeName(feeds[second]).c_str(),
+                     EscapeName(RecordPathIn(directory, names[second])).c_str());
         return kExitUsage;
     }
     return 0;
@@ -98,7 +100,7 @@ int PrepareDirectory(const std::string& directory, bool quiet) {
         return Fail(directory, std::string("cannot create directory: ") + std::strerror(error));
     }
     if (!quiet) {
-        std::fprintf(stderr, "quendix: created directory %s\n", directory.c_str());
+        std::fprintf(stderr, "quendix: created directory %s\n", EscapeName(directory).c_str());
     }
     return 0;
 }

@@ -12,7 +12,9 @@
 #include "platform/decode.h"
 #include "quendix.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -39,8 +41,8 @@ const char kUsage[] =
     "  --explain         Also prints on standard error what became of each item:\n"
     "                    kept as which record, or dropped and why, and a total.\n"
     "  --encoding LABEL  Decodes the feed as LABEL whatever the file declares; a\n"
-    "                    byte-order mark still wins. 'quendix encodings' and the\n"
-    "                    manual page quendix(1) list the labels.\n"
+    "                    byte-order mark still wins. 'quendix encodings' lists\n"
+    "                    the labels.\n"
     "  --force           Replaces OUTPUT even when it is not a record file.\n"
     "  -o, --output-dir DIR\n"
     "                    Converts each FEED into DIR/NAME.rec, NAME being its file\n"
@@ -69,8 +71,19 @@ const char kUsage[] =
     "lost (with -o: when any feed failed), 2 on bad usage or clashing names.\n";
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "quendix: %s\n\n%s", message.c_str(), kUsage);
+    std::fprintf(stderr, "quendix: %s\ntry 'quendix --help'\n", message.c_str());
     return kExitUsage;
+}
+
+// Text for standard output: 0, or 1 with a message when it could not be
+// written (a closed stream, a full disk).
+int Print(const char* text) {
+    std::fputs(text, stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "quendix: standard output: write failed: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
 }
 
 // One line per encoding: its name, then every label that names it.
@@ -92,9 +105,9 @@ int ListEncodings() {
                 line += std::string(" ") + labels[i].label;
             }
         }
-        std::printf("%s\n", line.c_str());
+        std::fputs((line + "\n").c_str(), stdout);
     }
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return Print("");
 }
 
 } // namespace
@@ -108,14 +121,11 @@ int Run(int argc, const std::string* argv) {
     }
     const std::string& command = argv[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(kUsage, stdout);
-        return 0;
+        return Print(kUsage);
     }
     if (command == "--version") {
-        std::printf("quendix %s\n",
-                    QUENDIX_VERSION_TEXT(QUENDIX_VERSION_MAJOR, QUENDIX_VERSION_MINOR,
-                                         QUENDIX_VERSION_PATCH));
-        return 0;
+        return Print("quendix " QUENDIX_VERSION_TEXT(QUENDIX_VERSION_MAJOR, QUENDIX_VERSION_MINOR,
+                                                     QUENDIX_VERSION_PATCH) "\n");
     }
     if (command == "convert") {
         ConvertRequest request;

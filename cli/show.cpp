@@ -7,6 +7,7 @@
 #include "cli/show.h"
 
 #include "cli/arguments.h"
+#include "cli/record_file.h"
 #include "cli/system.h"
 #include "quendix.h"
 
@@ -51,8 +52,12 @@ bool IsLowSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+// Control characters, and the bidirectional controls that would reorder
+// what the terminal shows after them.
 bool IsControl(char32_t value) {
-    return value < 0x20 || value == 0x7F || (value >= 0x80 && value <= 0x9F);
+    return value < 0x20 || value == 0x7F || (value >= 0x80 && value <= 0x9F) ||
+           (value >= 0x202A && value <= 0x202E) || (value >= 0x2066 && value <= 0x2069) ||
+           value == 0x200E || value == 0x200F || value == 0x061C;
 }
 
 void AppendEscape(std::string& out, const char* format, char32_t value) {
@@ -152,7 +157,8 @@ int ReadAll(std::FILE* file, const std::string& name, std::string& bytes) {
         bytes.append(chunk, got);
     }
     if (std::ferror(file) != 0) {
-        std::fprintf(stderr, "quendix: cannot read %s: %s\n", name.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "quendix: cannot read %s: %s\n", EscapeName(name).c_str(),
+                     std::strerror(errno));
         return 1;
     }
     return 0;
@@ -164,12 +170,14 @@ int RunShow(const ShowRequest& request) {
     const bool fromStandardInput = request.path == "-";
     const std::string name = fromStandardInput ? "standard input" : request.path;
     if (!fromStandardInput && ExamineFile(request.path).directory) {
-        std::fprintf(stderr, "quendix: cannot read %s: %s\n", name.c_str(), std::strerror(EISDIR));
+        std::fprintf(stderr, "quendix: cannot read %s: %s\n", EscapeName(name).c_str(),
+                     std::strerror(EISDIR));
         return 1;
     }
     std::FILE* file = fromStandardInput ? stdin : OpenFile(request.path, "rb");
     if (file == nullptr) {
-        std::fprintf(stderr, "quendix: cannot open %s: %s\n", name.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "quendix: cannot open %s: %s\n", EscapeName(name).c_str(),
+                     std::strerror(errno));
         return 1;
     }
     std::string bytes;
@@ -180,14 +188,13 @@ int RunShow(const ShowRequest& request) {
     if (status != 0) {
         return status;
     }
-    if (bytes.size() % kRecordBytes != 0) {
-        std::fprintf(stderr,
-                     "quendix: %s is not a record file: its size, %zu bytes, is not a multiple "
-                     "of %zu (one record)\n",
-                     name.c_str(), bytes.size(), kRecordBytes);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::string reason = NotRecordsReason(data, bytes.size(), bytes.size());
+    if (!reason.empty()) {
+        std::fprintf(stderr, "quendix: %s is not a record file: %s\n", EscapeName(name).c_str(),
+                     reason.c_str());
         return 1;
     }
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t i = 0; i < bytes.size() / kRecordBytes; ++i) {
         const std::string text = RecordText(data + i * kRecordBytes, i + 1, request.asJson);
         std::fwrite(text.data(), 1, text.size(), stdout);

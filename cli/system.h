@@ -14,8 +14,11 @@ namespace quendix_cli {
 int Run(int argc, const std::string* argv);
 
 // Puts the standard streams in binary mode, so records and text go out
-// byte for byte, and makes a write past the file size limit fail with
-// EFBIG instead of ending the process, so the command can say so.
+// byte for byte; makes a write past the file size limit fail with EFBIG
+// instead of ending the process, so the command can say so; puts a stand-in
+// that fails every use in place of a closed standard stream, so no file the
+// command opens takes its place; and removes the file being written (see
+// ReplacementFile) when SIGINT, SIGTERM or SIGHUP ends the process.
 void PrepareProcess();
 
 // What the command needs to know of a file before it writes anything.
@@ -39,6 +42,22 @@ enum class StandardStream { Input, Output };
 // Facts about the file a standard stream is connected to.
 FileFacts ExamineStandardStream(StandardStream stream);
 
+// True when the standard stream was closed when the command started.
+bool StandardStreamClosed(StandardStream stream);
+
+// Facts about the file an open stream reads or writes.
+FileFacts ExamineStream(std::FILE* file);
+
+// A second stream on the same open file, with its own descriptor, for the
+// library to take over and close. Null, with errno set, when it cannot.
+std::FILE* ShareStream(std::FILE* file, const char* mode);
+
+// Where the stream's file stands now, in bytes; -1 when it cannot tell.
+long long StreamPosition(std::FILE* file);
+
+// Cuts the regular file the stream writes to its first size bytes.
+bool CutStream(std::FILE* file, long long size);
+
 inline bool IsSameFile(const FileFacts& one, const FileFacts& other) {
     return one.exists && other.exists && one.volume == other.volume && one.index == other.index;
 }
@@ -55,14 +74,42 @@ int MakeDirectory(const std::string& path);
 // set, when it cannot.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 
-// After a write to path failed and the file was cut back to its size bytes
-// of whole records: tries to write one more record there, then puts the
-// file back as it was. Returns the error that write gives (ENOSPC, EFBIG,
-// ...), the real cause of the failure, or 0 when it now succeeds.
-int ProbeWriteFailure(const std::string& path, long long size);
+// After a write to the stream's file failed and the file was cut back to
+// its size bytes of whole records: tries to write one more record there,
+// then puts the file back as it was. Returns the error that write gives
+// (ENOSPC, EFBIG, ...), the real cause of the failure, or 0 when it now
+// succeeds.
+int ProbeWriteFailure(std::FILE* file, long long size);
 
-// A temporary file that the conversion reads from or writes into, removed
-// when this goes away.
+// The new version of an output file, written beside it and renamed over it
+// only once it is whole, so the old file is never lost: on failure, or
+// when a signal ends the process, the new file is removed.
+class ReplacementFile {
+  public:
+    ReplacementFile() = default;
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Creates ".NAME.quendix-XXXXXX" in the directory of the file path
+    // names (a symbolic link followed to its file), with that file's
+    // permissions, or the umask's when there is none yet. False, with errno
+    // set, when it cannot.
+    bool Create(const std::string& path);
+    const std::string& Name() const { return name_; }
+    std::FILE* Stream() const { return stream_; }
+    // Puts the new file on disk, closes it and renames it over the old
+    // one. False, with errno set, when any of it fails.
+    bool PutInPlace();
+
+  private:
+    std::string target_;
+    std::string name_;
+    std::FILE* stream_ = nullptr;
+};
+
+// A temporary file the records are staged in before they go to standard
+// output or a device; it never outlives the command, whatever ends it.
 class StagingFile {
   public:
     StagingFile() = default;
@@ -75,14 +122,11 @@ class StagingFile {
     bool Create(std::string& failure);
     // Its path, for messages.
     const std::string& Name() const { return name_; }
-    // A path that reaches this very file, as the library takes it.
-    const std::wstring& LibraryPath() const { return libraryPath_; }
     // The file, open for reading and writing.
     std::FILE* Stream() const { return stream_; }
 
   private:
     std::string name_;
-    std::wstring libraryPath_;
     std::FILE* stream_ = nullptr;
 };
 

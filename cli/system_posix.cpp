@@ -14,8 +14,8 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    // Arguments stay as the bytes given: a path need not be UTF-8 to be
-    // opened, only to be handed to the library.
+    // Arguments stay as the bytes given: the command opens every file
+    // itself, so a path need not be UTF-8.
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     return quendix_cli::Run(static_cast<int>(arguments.size()), arguments.data());
 }
@@ -35,10 +35,91 @@ FileFacts FactsOf(const struct stat& status) {
     return facts;
 }
 
+bool closedStreams[2] = {};
+
+// The new file being written, removed by the signal handler: a fixed array,
+// as a handler may not allocate.
+char pendingRemoval[4096];
+volatile std::sig_atomic_t removalPending = 0;
+
+void RemovePendingAndDie(int signal) {
+    if (removalPending != 0) {
+        unlink(pendingRemoval);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void SetPendingRemoval(const std::string& path) {
+    removalPending = 0;
+    if (path.size() < sizeof pendingRemoval) {
+        std::memcpy(pendingRemoval, path.c_str(), path.size() + 1);
+        removalPending = 1;
+    }
+}
+
+// A closed descriptor gets /dev/null opened the wrong way round, so every
+// use of the stream fails (EBADF) while no file the command opens can take
+// its number.
+void StandInForClosed(int descriptor, int flags) {
+    if (fcntl(descriptor, F_GETFD) < 0 && errno == EBADF) {
+        if (descriptor < 2) {
+            closedStreams[descriptor] = true;
+        }
+        const int opened = open("/dev/null", flags);
+        if (opened >= 0 && opened != descriptor) {
+            dup2(opened, descriptor);
+            close(opened);
+        }
+    }
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a symbolic link leads to, so that file is replaced and the link
+// kept; a path that is no link is itself.
+std::string FollowLinks(const std::string& path) {
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char buffer[4096];
+        const ssize_t length = readlink(target.c_str(), buffer, sizeof buffer);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
+            break;
+        }
+        const std::string link(buffer, static_cast<std::size_t>(length));
+        target = link[0] == '/' ? link : DirectoryOf(target) + "/" + link;
+    }
+    return target;
+}
+
+mode_t PermissionsFor(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0) {
+        return status.st_mode & 07777;
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
 } // namespace
 
 void PrepareProcess() {
+    StandInForClosed(0, O_WRONLY);
+    StandInForClosed(1, O_RDONLY);
+    StandInForClosed(2, O_RDONLY);
     std::signal(SIGXFSZ, SIG_IGN);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, RemovePendingAndDie);
+    }
 }
 
 FileFacts ExamineFile(const std::string& path) {
@@ -47,9 +128,33 @@ FileFacts ExamineFile(const std::string& path) {
 }
 
 FileFacts ExamineStandardStream(StandardStream stream) {
+    return ExamineStream(stream == StandardStream::Input ? stdin : stdout);
+}
+
+bool StandardStreamClosed(StandardStream stream) {
+    return closedStreams[stream == StandardStream::Input ? 0 : 1];
+}
+
+FileFacts ExamineStream(std::FILE* file) {
     struct stat status;
-    const int descriptor = stream == StandardStream::Input ? 0 : 1;
-    return fstat(descriptor, &status) == 0 ? FactsOf(status) : FileFacts{};
+    return fstat(fileno(file), &status) == 0 ? FactsOf(status) : FileFacts{};
+}
+
+std::FILE* ShareStream(std::FILE* file, const char* mode) {
+    const int descriptor = dup(fileno(file));
+    std::FILE* shared = descriptor < 0 ? nullptr : fdopen(descriptor, mode);
+    if (shared == nullptr && descriptor >= 0) {
+        close(descriptor);
+    }
+    return shared;
+}
+
+long long StreamPosition(std::FILE* file) {
+    return static_cast<long long>(lseek(fileno(file), 0, SEEK_CUR));
+}
+
+bool CutStream(std::FILE* file, long long size) {
+    return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
 }
 
 bool StandardErrorIsTerminal() {
@@ -64,11 +169,8 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
-int ProbeWriteFailure(const std::string& path, long long size) {
-    const int descriptor = open(path.c_str(), O_WRONLY);
-    if (descriptor < 0) {
-        return errno;
-    }
+int ProbeWriteFailure(std::FILE* file, long long size) {
+    const int descriptor = fileno(file);
     // The write that failed had a whole record to put past size; part of
     // one may still fit, and only the write after it gives the error.
     const char probe[QUENDIX_RECORD_BYTES] = {};
@@ -85,14 +187,63 @@ int ProbeWriteFailure(const std::string& path, long long size) {
     if (ftruncate(descriptor, static_cast<off_t>(size)) != 0 && cause == 0) {
         cause = errno;
     }
-    close(descriptor);
     return cause;
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        unlink(name_.c_str());
+        removalPending = 0;
+    }
+}
+
+bool ReplacementFile::Create(const std::string& path) {
+    target_ = FollowLinks(path);
+    name_ = DirectoryOf(target_) + "/." + BaseOf(target_) + ".quendix-XXXXXX";
+    const mode_t permissions = PermissionsFor(target_);
+    const int descriptor = mkstemp(&name_[0]);
+    if (descriptor < 0) {
+        return false;
+    }
+    SetPendingRemoval(name_);
+    stream_ = fchmod(descriptor, permissions) == 0 ? fdopen(descriptor, "w+b") : nullptr;
+    if (stream_ == nullptr) {
+        const int error = errno;
+        close(descriptor);
+        unlink(name_.c_str());
+        removalPending = 0;
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+bool ReplacementFile::PutInPlace() {
+    // On disk before the rename, so a crash leaves the old file or the
+    // whole new one.
+    bool done = std::fflush(stream_) == 0 && fsync(fileno(stream_)) == 0;
+    int error = done ? 0 : errno;
+    if (std::fclose(stream_) != 0 && done) {
+        done = false;
+        error = errno;
+    }
+    stream_ = nullptr;
+    if (done && rename(name_.c_str(), target_.c_str()) != 0) {
+        done = false;
+        error = errno;
+    }
+    if (!done) {
+        unlink(name_.c_str());
+    }
+    removalPending = 0;
+    errno = error;
+    return done;
 }
 
 StagingFile::~StagingFile() {
     if (stream_ != nullptr) {
         std::fclose(stream_);
-        unlink(name_.c_str());
     }
 }
 
@@ -105,24 +256,16 @@ bool StagingFile::Create(std::string& failure) {
         failure = name_ + ": cannot create temporary file: " + std::strerror(errno);
         return false;
     }
+    // Removed at once: the open descriptor keeps the file, and nothing is
+    // left behind however the command ends.
+    unlink(name_.c_str());
     stream_ = fdopen(descriptor, "w+b");
     if (stream_ == nullptr) {
         failure = name_ + ": cannot open temporary file: " + std::strerror(errno);
         close(descriptor);
-        unlink(name_.c_str());
         return false;
     }
-    if (WidenUtf8(name_, libraryPath_)) {
-        return true;
-    }
-    // TMPDIR holds bytes that are not UTF-8, so the library cannot be given
-    // the name; the open descriptor still reaches the same file.
-    const std::string alias = "/proc/self/fd/" + std::to_string(descriptor);
-    if (access(alias.c_str(), R_OK | W_OK) == 0 && WidenUtf8(alias, libraryPath_)) {
-        return true;
-    }
-    failure = name_ + ": the temporary directory's path (TMPDIR) is not valid UTF-8";
-    return false;
+    return true;
 }
 
 } // namespace quendix_cli

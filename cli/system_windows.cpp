@@ -11,6 +11,7 @@
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <vector>
 #include <windows.h>
 
@@ -79,8 +80,36 @@ FileFacts ExamineFile(const std::string& path) {
 }
 
 FileFacts ExamineStandardStream(StandardStream stream) {
-    return FactsOf(
-        GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE));
+    return ExamineStream(stream == StandardStream::Input ? stdin : stdout);
+}
+
+bool StandardStreamClosed(StandardStream stream) {
+    const HANDLE handle =
+        GetStdHandle(stream == StandardStream::Input ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
+FileFacts ExamineStream(std::FILE* file) {
+    const int descriptor = _fileno(file);
+    return descriptor < 0 ? FileFacts{}
+                          : FactsOf(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)));
+}
+
+std::FILE* ShareStream(std::FILE* file, const char* mode) {
+    const int descriptor = _dup(_fileno(file));
+    std::FILE* shared = descriptor < 0 ? nullptr : _fdopen(descriptor, mode);
+    if (shared == nullptr && descriptor >= 0) {
+        _close(descriptor);
+    }
+    return shared;
+}
+
+long long StreamPosition(std::FILE* file) {
+    return _lseeki64(_fileno(file), 0, SEEK_CUR);
+}
+
+bool CutStream(std::FILE* file, long long size) {
+    return _chsize_s(_fileno(file), size) == 0;
 }
 
 bool StandardErrorIsTerminal() {
@@ -95,8 +124,8 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     return _wfopen(Wide(path).c_str(), Wide(mode).c_str());
 }
 
-int ProbeWriteFailure(const std::string& path, long long size) {
-    const int descriptor = _wopen(Wide(path).c_str(), _O_WRONLY | _O_BINARY);
+int ProbeWriteFailure(std::FILE* file, long long size) {
+    const int descriptor = _dup(_fileno(file));
     if (descriptor < 0) {
         return errno;
     }
@@ -122,10 +151,59 @@ int ProbeWriteFailure(const std::string& path, long long size) {
     return cause;
 }
 
+ReplacementFile::~ReplacementFile() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        _wremove(Wide(name_).c_str());
+    }
+}
+
+bool ReplacementFile::Create(const std::string& path) {
+    // The name the file has; a link is not followed, as Windows replaces
+    // the file a rename names.
+    target_ = path;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        name_ = directory + "." + base + ".quendix-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(attempt);
+        const int descriptor = _wopen(Wide(name_).c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY,
+                                      _S_IREAD | _S_IWRITE);
+        if (descriptor >= 0) {
+            stream_ = _fdopen(descriptor, "w+b");
+            return stream_ != nullptr;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return false;
+}
+
+bool ReplacementFile::PutInPlace() {
+    bool done = std::fflush(stream_) == 0;
+    int error = done ? 0 : errno;
+    if (std::fclose(stream_) != 0 && done) {
+        done = false;
+        error = errno;
+    }
+    stream_ = nullptr;
+    if (done && !MoveFileExW(Wide(name_).c_str(), Wide(target_).c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        done = false;
+        error = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    }
+    if (!done) {
+        _wremove(Wide(name_).c_str());
+    }
+    errno = error;
+    return done;
+}
+
 StagingFile::~StagingFile() {
     if (stream_ != nullptr) {
         std::fclose(stream_);
-        _wremove(libraryPath_.c_str());
     }
 }
 
@@ -137,9 +215,9 @@ bool StagingFile::Create(std::string& failure) {
         failure = "cannot create temporary file (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    libraryPath_ = name;
-    NarrowToUtf8(libraryPath_, name_);
-    stream_ = _wfopen(name, L"w+b");
+    NarrowToUtf8(name, name_);
+    // 'D': removed when closed, however the command ends.
+    stream_ = _wfopen(name, L"w+bD");
     if (stream_ == nullptr) {
         failure = name_ + ": cannot open temporary file";
         _wremove(name);

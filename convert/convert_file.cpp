@@ -21,9 +21,9 @@ constexpr unsigned long long kRecordBytes = QUENDIX_RECORD_BYTES;
 // Opens the output without emptying it, and empties it only once it is
 // known not to be the input: a feed given as its own output is left as it
 // is. Both opens still come before the first read.
-bool OpenOutputBesides(WideOutputStream& output, const wchar_t* outputPath,
+bool OpenOutputBesides(WideOutputStream& output, std::FILE* outputFile,
                        const WideInputStream& input) {
-    if (!OpenOutput(output, outputPath, OutputUnits)) {
+    if (!AdoptOutput(output, outputFile, OutputUnits)) {
         return false;
     }
     FileIdentity identity;
@@ -36,11 +36,21 @@ bool OpenOutputBesides(WideOutputStream& output, const wchar_t* outputPath,
     return true;
 }
 
+// A feed that could not be read whole gives no records: the file is
+// emptied, so it never holds records that the result does not count.
+int DiscardRecords(WideOutputStream& output) {
+    output.pending = 0;
+    CutFile(output.file, 0);
+    CloseOutput(output);
+    return 0;
+}
+
 template <class Watch>
 int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
                      const ConversionOptions& options, Watch& watch) {
     ChooseEncoding(input, options.encodingChosen ? &options.encoding : nullptr);
     if constexpr (Watch::kWatching) {
+        watch.observer().FeedBegins(input.bytes, input.filled);
         watch.observer().EncodingChosen(input.encoding, input.encodingSource);
     }
     // A window never holds more than FeedText does, nor too little for the
@@ -48,12 +58,19 @@ int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
     const std::size_t windowLimit =
         std::min(std::max(options.windowLimit, kSmallestWindow), kWindowLimit);
     const FeedOutcome outcome = ConvertFeed(input, output, windowLimit, watch);
+    const int readError = input.readError;
     CloseInput(input);
-    if (!outcome.readFailed && !outcome.refused) {
-        FlushOutput(output);
-    }
     if constexpr (Watch::kWatching) {
         watch.observer().Finished(outcome.windows);
+    }
+    if (outcome.readFailed) {
+        if constexpr (Watch::kWatching) {
+            watch.observer().InputFailed(readError);
+        }
+        return DiscardRecords(output);
+    }
+    if (!outcome.refused) {
+        FlushOutput(output);
     }
     if (output.failed) {
         if constexpr (Watch::kWatching) {
@@ -66,9 +83,32 @@ int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
         CloseOutput(output);
         return static_cast<int>(whole / kRecordBytes);
     }
-    const bool closed = CloseOutput(output);
-    // A failed read or close leaves nothing we can vouch for.
-    return outcome.readFailed || !closed ? 0 : outcome.records;
+    // A failed close leaves nothing we can vouch for.
+    return CloseOutput(output) ? outcome.records : 0;
+}
+
+template <class Watch>
+int ConvertFromInput(WideInputStream& input, std::FILE* outputFile,
+                     const ConversionOptions& options, Watch& watch) {
+    WideOutputStream output;
+    if (!OpenOutputBesides(output, outputFile, input)) {
+        CloseInput(input);
+        return 0;
+    }
+    return ConvertOpenFiles(input, output, options, watch);
+}
+
+template <class Watch>
+int ConvertStreamsAlone(std::FILE* inputFile, std::FILE* outputFile,
+                        const ConversionOptions& options, Watch& watch) {
+    WideInputStream input;
+    if (!AdoptInput(input, inputFile, InputBytes)) {
+        if (outputFile != nullptr) {
+            std::fclose(outputFile);
+        }
+        return 0;
+    }
+    return ConvertFromInput(input, outputFile, options, watch);
 }
 
 template <class Watch>
@@ -78,12 +118,18 @@ int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath,
     if (inputPath == nullptr || outputPath == nullptr || !OpenInput(input, inputPath, InputBytes)) {
         return 0;
     }
-    WideOutputStream output;
-    if (!OpenOutputBesides(output, outputPath, input)) {
-        CloseInput(input);
-        return 0;
+    // Opened only once the input is, so an input that cannot be opened
+    // leaves the output untouched.
+    return ConvertFromInput(input, OpenWidePath(outputPath, OpenMode::Write), options, watch);
+}
+
+template <class Convert> int ConvertWatched(ConversionObserver* observer, Convert convert) {
+    if (observer == nullptr) {
+        Unwatched unwatched;
+        return convert(unwatched);
     }
-    return ConvertOpenFiles(input, output, options, watch);
+    ItemWatch watch(*observer);
+    return convert(watch);
 }
 
 // The storage is shared by every call, so overlapping calls take turns.
@@ -94,12 +140,16 @@ std::mutex ConversionLock;
 int ConvertFileWith(const wchar_t* inputPath, const wchar_t* outputPath,
                     const ConversionOptions& options, ConversionObserver* observer) {
     std::lock_guard<std::mutex> turn(ConversionLock);
-    if (observer == nullptr) {
-        Unwatched unwatched;
-        return ConvertFileAlone(inputPath, outputPath, options, unwatched);
-    }
-    ItemWatch watch(*observer);
-    return ConvertFileAlone(inputPath, outputPath, options, watch);
+    return ConvertWatched(observer, [&](auto& watch) {
+        return ConvertFileAlone(inputPath, outputPath, options, watch);
+    });
+}
+
+int ConvertStreamsWith(std::FILE* input, std::FILE* output, const ConversionOptions& options,
+                       ConversionObserver* observer) {
+    std::lock_guard<std::mutex> turn(ConversionLock);
+    return ConvertWatched(
+        observer, [&](auto& watch) { return ConvertStreamsAlone(input, output, options, watch); });
 }
 
 } // namespace quendix

@@ -72,6 +72,9 @@ void ConvertWindow(std::size_t length, WideOutputStream& output, Watch& watch,
         ConvertFeedText(TextView{FeedText, length}, TagPlaces, kTagPlaceCapacity, output, watch);
     outcome.records += result.records;
     outcome.refused = result.refused;
+    if constexpr (Watch::kWatching) {
+        watch.WindowEnds(TextView{FeedText, length});
+    }
     ++outcome.windows;
 }
 
@@ -142,8 +145,14 @@ FeedOutcome ConvertFeed(WideInputStream& input, WideOutputStream& output, std::s
             // One item longer than a window: it is converted as far as the
             // window reaches.
             ConvertWindow(window, output, watch, outcome);
+            if constexpr (Watch::kWatching) {
+                watch.WindowCut(window);
+            }
             if (!outcome.refused) {
                 held = SkipToNextItem(input, window, held, readLimit, watch);
+            }
+            if constexpr (Watch::kWatching) {
+                watch.WindowCutEnds(held == 0);
             }
             if (held == 0 || input.readFailed) {
                 outcome.readFailed = input.readFailed;

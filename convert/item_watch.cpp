@@ -9,6 +9,7 @@ namespace {
 constexpr Literal kCharacterData = MakeLiteral(u"CDATA");
 constexpr Literal kEscapedMarkup = MakeLiteral(u"&lt");
 constexpr Literal kPictureText = MakeLiteral(u"alt=");
+constexpr Literal kItemOpening = MakeLiteral(u"<item>");
 
 long long CountLineBreaks(const char16_t* text, std::size_t from, std::size_t to) {
     long long breaks = 0;
@@ -67,10 +68,54 @@ long long ItemWatch::LineOf(TextView text, std::size_t at) {
 }
 
 void ItemWatch::TextPassed(TextView passed) {
+    passed_ += passed.length;
     linesBeforeWindow_ += CountLineBreaks(passed.text, 0, passed.length);
     countedUpTo_ = 0;
+    resumeAt_ = 0;
     linesInWindow_ = 0;
 }
+
+void ItemWatch::WindowEnds(TextView window) {
+    std::ptrdiff_t at = FindLiteral(window.text, window.length, resumeAt_, kItemOpening);
+    if (at == kNotFound) {
+        return;
+    }
+    const long long firstLine = LineOf(window, static_cast<std::size_t>(at));
+    long long count = 0;
+    for (; at != kNotFound; at = FindLiteral(window.text, window.length,
+                                             static_cast<std::size_t>(at) + 1, kItemOpening)) {
+        ++count;
+    }
+    observer_.ItemsPassedOver(count, firstLine);
+}
+
+void ItemWatch::WindowCut(std::size_t window) {
+    cutFrom_ = passed_;
+    cutWindow_ = window;
+}
+
+void ItemWatch::WindowCutEnds(bool atEnd) {
+    // At the feed's end the window's text was not passed on: it counts too.
+    const unsigned long long length = passed_ - cutFrom_;
+    observer_.ItemCut(cutWindow_, atEnd && length == 0 ? cutWindow_ : length, atEnd);
+}
+
+namespace {
+
+// The "<item>"s from the next one on to where the borrowed date's content
+// starts, which the item loop passes over.
+void NoteSkippedItems(TextView text, const ItemSighting& sighting, std::size_t dateAt,
+                      long long itemLine, ItemReport& report) {
+    std::ptrdiff_t at = sighting.nextItemAt;
+    report.firstSkippedLine =
+        itemLine + CountLineBreaks(text.text, sighting.itemAt, static_cast<std::size_t>(at));
+    while (at != kNotFound && static_cast<std::size_t>(at) < dateAt) {
+        ++report.skipped;
+        at = FindLiteral(text.text, dateAt, static_cast<std::size_t>(at) + 1, kItemOpening);
+    }
+}
+
+} // namespace
 
 void ItemWatch::ItemSeen(TextView text, const ItemSighting& sighting) {
     ItemReport report{};
@@ -89,8 +134,22 @@ void ItemWatch::ItemSeen(TextView text, const ItemSighting& sighting) {
             const std::ptrdiff_t elementAt = (fields[i].text - text.text) -
                                              static_cast<std::ptrdiff_t>(kFieldOpenings[i].length);
             report.borrowed[i] = elementAt > sighting.nextItemAt;
+            report.borrowedLine[i] =
+                report.borrowed[i]
+                    ? report.line + CountLineBreaks(text.text, sighting.itemAt,
+                                                    static_cast<std::size_t>(elementAt))
+                    : 0;
+        }
+        if (report.borrowed[3]) {
+            NoteSkippedItems(text, sighting, static_cast<std::size_t>(fields[3].text - text.text),
+                             report.line, report);
         }
     }
+    // The loop searches on past the date's content start; after an
+    // incomplete item it stops, and every later "<item>" is passed over.
+    resumeAt_ = sighting.complete
+                    ? static_cast<std::size_t>(sighting.content->date.text - text.text) + 1
+                    : sighting.itemAt + 1;
     observer_.ItemReached(report);
 }
 

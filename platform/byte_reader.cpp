@@ -1,13 +1,18 @@
 #include "platform/byte_reader.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace quendix {
 
 bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer) {
+    return AdoptInput(stream, OpenWidePath(path, OpenMode::Read), buffer);
+}
+
+bool AdoptInput(WideInputStream& stream, std::FILE* file, unsigned char* buffer) {
     stream = WideInputStream{};
     stream.bytes = buffer;
-    stream.file = OpenWidePath(path, OpenMode::Read);
+    stream.file = file;
     if (stream.file == nullptr) {
         return false;
     }
@@ -32,6 +37,7 @@ void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
     stream.filled = kept;
     while (stream.filled < wanted && !stream.fileExhausted) {
         const std::size_t asked = kInputBufferBytes - stream.filled;
+        errno = 0;
         const std::size_t got = std::fread(stream.bytes + stream.filled, 1, asked, stream.file);
         stream.filled += got;
         // fread stops short only at the end of the file or on an error, so
@@ -39,6 +45,7 @@ void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
         if (got < asked) {
             stream.fileExhausted = true;
             stream.readFailed = std::ferror(stream.file) != 0;
+            stream.readError = stream.readFailed ? (errno != 0 ? errno : EIO) : 0;
         }
     }
 }

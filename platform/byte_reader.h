@@ -26,6 +26,7 @@ struct WideInputStream {
     std::size_t filled = 0;         // bytes held
     bool fileExhausted = false;     // the file has no more bytes
     bool readFailed = false;        // a read error, as opposed to the end
+    int readError = 0;              // the system's error number for it
     bool atEnd = false;             // a read has met the end of input
     // A single-byte encoding's character for each byte, filled when the
     // encoding is chosen, so its read loop is one lookup per byte.
@@ -36,6 +37,10 @@ struct WideInputStream {
 // reading on some systems but fails on the first read: it counts as a file
 // that cannot be opened.
 bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer);
+
+// The same for a file the caller has opened: the stream takes it over and
+// closes it, also when it refuses it (a directory, or no file at all).
+bool AdoptInput(WideInputStream& stream, std::FILE* file, unsigned char* buffer);
 
 // Makes at least wanted undecoded bytes available, unless the file ends
 // first. Undecoded bytes move to the front of the buffer to make room.

@@ -70,6 +70,11 @@ struct DetectedEncoding {
 // declared UTF-16 without a mark); else UTF-8.
 DetectedEncoding DetectEncoding(const unsigned char* bytes, std::size_t size);
 
+// The label an XML declaration opening bytes names, known or not, so a
+// caller can say which label went unrecognised. False when there is none.
+bool FindDeclaredEncodingLabel(const unsigned char* bytes, std::size_t size, const char** label,
+                               std::size_t* length);
+
 // The encoding a label names, as the standard's "get an encoding" finds it:
 // ASCII white space trimmed, ASCII case-insensitive. False when no encoding
 // has that label.

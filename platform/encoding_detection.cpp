@@ -76,6 +76,13 @@ bool FindDeclaredLabel(const unsigned char* from, const unsigned char* to, const
 
 } // namespace
 
+bool FindDeclaredEncodingLabel(const unsigned char* bytes, std::size_t size, const char** label,
+                               std::size_t* length) {
+    const unsigned char* from = nullptr;
+    const unsigned char* to = nullptr;
+    return FindDeclaration(bytes, size, &from, &to) && FindDeclaredLabel(from, to, label, length);
+}
+
 DetectedEncoding DetectEncoding(const unsigned char* bytes, std::size_t size) {
     if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
         return {Encoding::Utf8, 3, EncodingSource::ByteOrderMark};
@@ -86,12 +93,10 @@ DetectedEncoding DetectEncoding(const unsigned char* bytes, std::size_t size) {
     if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
         return {Encoding::Utf16BE, 2, EncodingSource::ByteOrderMark};
     }
-    const unsigned char* from = nullptr;
-    const unsigned char* to = nullptr;
     const char* label = nullptr;
     std::size_t length = 0;
     Encoding declared = Encoding::Utf8;
-    if (FindDeclaration(bytes, size, &from, &to) && FindDeclaredLabel(from, to, &label, &length) &&
+    if (FindDeclaredEncodingLabel(bytes, size, &label, &length) &&
         FindEncodingByLabel(label, length, &declared) &&
         // Bytes that an ASCII declaration could be read from are not UTF-16.
         declared != Encoding::Utf16LE && declared != Encoding::Utf16BE) {

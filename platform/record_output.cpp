@@ -3,9 +3,13 @@
 namespace quendix {
 
 bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer) {
+    return AdoptOutput(stream, OpenWidePath(path, OpenMode::Write), buffer);
+}
+
+bool AdoptOutput(WideOutputStream& stream, std::FILE* file, char16_t* buffer) {
     stream = WideOutputStream{};
     stream.units = buffer;
-    stream.file = OpenWidePath(path, OpenMode::Write);
+    stream.file = file;
     if (stream.file == nullptr) {
         return false;
     }

@@ -26,6 +26,10 @@ struct WideOutputStream {
 // Creates path, or empties it when it exists.
 bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer);
 
+// The same for a file the caller has opened for writing: the stream takes
+// it over and closes it. False when file is null.
+bool AdoptOutput(WideOutputStream& stream, std::FILE* file, char16_t* buffer);
+
 // Room for count units at the end of the queue, count at most
 // kOutputBufferUnits: the queued units go to the file first when the room
 // left is too small. Null once a write has failed. The units put there

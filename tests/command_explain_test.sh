@@ -107,24 +107,64 @@ run convert --explain explain.xml explain.rec
     echo "item 4 (line ${item_lines[3]}): dropped: title holds \"CDATA\""
     echo "item 5 (line ${item_lines[4]}): dropped: summary starts with a space"
     echo "item 6 (line ${item_lines[5]}): kept as record 1"
-    echo "item 7 (line ${item_lines[6]}): kept as record 2; link and date from a later item"
+    echo "item 7 (line ${item_lines[6]}): kept as record 2; link (line $((item_lines[7] + 3))) and date (line $((item_lines[7] + 4))) from a later item; 1 later item from line ${item_lines[7]} passed over, giving no record"
     echo "item 8 (line ${item_lines[8]}): incomplete: no <pubDate> found; the item loop ends here"
     echo 'total: 8 items reached, 2 records written, 5 dropped (1 title holds "CDATA", 1 summary empty: description starts with "&lt", 1 summary empty: picture text empty, 1 summary empty, 1 summary starts with a space), 1 incomplete, 1 took fields from a later item, encoding UTF-8 (default)'
 } >expected
 check "--explain: every fate, borrowing and the end" cmp -s stderr expected
 [ "$failed" -eq 0 ] || diff stderr expected >&2
 
-# Nothing kept from a feed that has items: one line says so.
+# An item longer than a window: --explain says the window cut it, not that
+# its element is missing; the next item is still converted.
+{
+    echo '<rss><channel>'
+    printf '<item><title>Long</title><description>'
+    head -c 200000 /dev/zero | tr '\0' x
+    echo '</description><link>l</link><pubDate>d</pubDate></item>'
+    sed -n '/<item>/,/<\/item>/p' "$sample" | head -n 6
+    echo '</channel></rss>'
+} >long-item.xml
+run convert --explain long-item.xml long-item.rec
+check "item longer than a window: cut, said so" \
+    stderr_has "item 1 (line 2): cut by the window's end: a window holds 127999 characters and the item runs on to the next <item>, 200094 characters from the window's start"
+check "item longer than a window: the next converted" stderr_has "item 2 (line 3): kept as record 1"
+
+# Items after the one that ended the loop are counted and named by line.
+printf '%s\n' '<rss><item><title>a</title><description>x</description><link>l</link><pubDate>d</pubDate></item>' \
+    '<item><title>b</title><description>y</description><link>l</link></item>' \
+    '<item><title>c</title><description>z</description><link>l</link></item></rss>' >passed-over.xml
+run convert --explain passed-over.xml passed-over.rec
+check "items passed over: counted after the incomplete one" \
+    test "$(sed -n 2,3p stderr)" = "item 2 (line 2): incomplete: no <pubDate> found; the item loop ends here
+1 more item from line 3 passed over: the item loop ended before them in this window"
+
+# Nothing kept: one line gives the likely cause. All items dropped (by
+# which rules); no <item> at all, or only <item> with attributes; UTF-16
+# without a byte-order mark.
 sed -n "1,$((item_lines[5] - 1))p" explain.xml >all-dropped.xml
 echo '</channel></rss>' >>all-dropped.xml
-run convert all-dropped.xml none.rec
-check "nothing kept: status 0" test "$status" -eq 0
-check "nothing kept: count 0" stdout_is 0
-check "nothing kept: one line points to --explain" \
-    test "$(cat stderr)" = "quendix: all-dropped.xml: no records written from 5 items; --explain tells what became of each"
 printf '<rss><channel></channel></rss>' >no-items.xml
-run convert no-items.xml none.rec
-check "no items: no note" test ! -s stderr
+sed 's/<item>/<item xmlns="">/' "$sample" >attributes.xml
+printf '<\0r\0s\0s\0>\0<\0i\0t\0e\0m\0>\0' >utf16.xml
+empty_cases=(
+    "all-dropped.xml|none of 5 items kept (1 title holds \"CDATA\", 1 summary empty: description starts with \"&lt\", 1 summary empty: picture text empty, 1 summary empty, 1 summary starts with a space); --explain tells what became of each"
+    "no-items.xml|no <item> found"
+    "attributes.xml|no <item> found; an item written <item ...> with attributes is not one"
+    "utf16.xml|no <item> found; the feed looks like UTF-16 without a byte-order mark: try --encoding utf-16le"
+)
+for case in "${empty_cases[@]}"; do
+    feed=${case%%|*}
+    run convert "$feed" none.rec
+    check "$feed: status 0, count 0" test "$status" -eq 0 -a "$(cat stdout)" = 0
+    check "$feed: one line gives the cause" test "$(wc -l <stderr)" -eq 1
+    check "$feed: the cause" stderr_has "quendix: $feed: no records written: ${case#*|}"
+done
+
+# A declared label that no encoding has: a warning, and UTF-8.
+printf '<?xml version="1.0" encoding="MacCyrillic"?>' | cat - "$sample" >mac.xml
+run convert --explain mac.xml mac.rec
+check "unknown label: warns" stderr_has "warning: the feed declares encoding 'MacCyrillic', which is not a label of the Encoding Standard; read as UTF-8 (choose one with --encoding)"
+check "unknown label: --explain says so" stderr_has "encoding UTF-8 (default; the declared 'MacCyrillic' is not a label)"
 
 # --encoding: bytes E9 are "é" in windows-1252 and ill-formed in UTF-8.
 printf '<rss><item><title>Caf\xe9</title><description>Fr\xeate</description><link>l</link><pubDate>d</pubDate></item></rss>' >latin.xml

@@ -59,7 +59,8 @@ for case in "${usage_cases[@]}"; do
     run "${arguments[@]}"
     check "usage '${case#*|}': status 2" test "$status" -eq 2
     check "usage '${case#*|}': says $message" stderr_has "quendix: $message"
-    check "usage '${case#*|}': shows usage" stderr_has "Usage: quendix convert"
+    check "usage '${case#*|}': one line and the way to help" \
+        test "$(sed -n 2p "$scratch/stderr")" = "try 'quendix --help'" -a "$(wc -l <"$scratch/stderr")" -eq 2
     check "usage '${case#*|}': nothing on stdout" test ! -s "$scratch/stdout"
 done
 check "a usage error writes nothing" test ! -e IN -a ! -e OUT -a ! -e FILE
@@ -73,10 +74,24 @@ check "-- ends the options" cmp -s "$scratch/-out.rec" "$golden"
 run --help
 check "--help: status 0" test "$status" -eq 0
 check "--help: usage on stdout" grep -q "^Usage: quendix convert \[--explain\] \[--encoding LABEL\] \[--force\] INPUT OUTPUT$" "$scratch/stdout"
-check "--help: says where the labels are" grep -q "'quendix encodings' and the" "$scratch/stdout"
+check "--help: says where the labels are" grep -q "'quendix encodings' lists" "$scratch/stdout"
 check "--help: gives the search order" grep -q "<link>, </link>, <pubDate> and </pubDate>, in that fixed order" "$scratch/stdout"
 run --version
 check "--version: the header's version" stdout_is "quendix $(sed -n 's/^#define QUENDIX_VERSION_MAJOR \([0-9]*\)$/\1/p' "$source_dir/include/quendix.h").$(sed -n 's/^#define QUENDIX_VERSION_MINOR \([0-9]*\)$/\1/p' "$source_dir/include/quendix.h").$(sed -n 's/^#define QUENDIX_VERSION_PATCH \([0-9]*\)$/\1/p' "$source_dir/include/quendix.h")"
+
+# Standard streams that are closed or full: the command says so and fails.
+stream_cases=(
+    "--help >/dev/full"
+    "--version >&-"
+    "convert $sample - >&-"
+    "convert - $scratch/closed-in.rec <&-"
+    "encodings >/dev/full"
+)
+for case in "${stream_cases[@]}"; do
+    eval "\"\$quendix\" $case" 2>"$scratch/stderr"
+    check "$case: status 1" test $? -eq 1
+    check "$case: says so" stderr_has "quendix: standard"
+done
 
 finish command_line
 status_here=$?

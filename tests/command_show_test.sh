@@ -27,7 +27,8 @@ record() {
 
 # Title units | what the block format prints | what JSON prints. The
 # escapes follow the rules in show's help: C0 but tab and newline as \xHH,
-# DEL as \x7f, C1 and lone surrogates as \uHHHH, a backslash doubled.
+# DEL as \x7f, C1, bidirectional controls and lone surrogates as \uHHHH,
+# a backslash doubled.
 cases=(
     '0041 001b 0042|A\x1bB|A\u001bB'
     '0000 0041|\x00A|\u0000A'
@@ -37,7 +38,8 @@ cases=(
     '000d 0041|\x0dA|\rA'
     '005c 0078 0031 0062|\\x1b|\\x1b'
     'd800 0041|\ud800A|\ud800A'
-    '0041 dc00|A\udc00|A\udc00'
+    '0041 d800|A\ud800|A\ud800'
+    '202e 0041 2066 200f 061c|\u202eA\u2066\u200f\u061c|\u202eA\u2066\u200f\u061c'
     'd83d dea4|'$'\U0001f6a4''|'$'\U0001f6a4'
     '0022 00e9|"'$'\u00e9''|\"'$'\u00e9'
     '0020 0020 0041|  A|  A'
