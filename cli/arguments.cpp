@@ -1,6 +1,6 @@
 #include "cli/arguments.h"
 
-#include "platform/utf8.h"
+#include "encoding/utf8.h"
 
 namespace quendix_cli {
 

@@ -5,7 +5,7 @@
 #ifndef QUENDIX_CONVERT_CONVERSION_H
 #define QUENDIX_CONVERT_CONVERSION_H
 
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
 #include <cstddef>
 

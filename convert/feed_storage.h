@@ -6,7 +6,7 @@
 
 #include "convert/tag_index.h"
 #include "platform/record_output.h"
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 #include "quendix.h"
 
 #include <cstddef>

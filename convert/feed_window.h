@@ -6,7 +6,7 @@
 
 #include "convert/item_loop.h"
 #include "platform/record_output.h"
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 #include "convert/record.h"
 
 #include "convert/record_edges.h"
-#include "convert/text_loops.h"
+#include "simd/text_loops.h"
 
 namespace quendix {
 

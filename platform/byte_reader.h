@@ -4,7 +4,7 @@
 #ifndef QUENDIX_PLATFORM_BYTE_READER_H
 #define QUENDIX_PLATFORM_BYTE_READER_H
 
-#include "platform/decode.h"
+#include "encoding/decode.h"
 #include "platform/file_identity.h"
 #include "platform/wide_path.h"
 

@@ -1,6 +1,6 @@
 #include "platform/wide_path.h"
 
-#include "platform/utf8.h"
+#include "encoding/utf8.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>

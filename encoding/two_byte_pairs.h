@@ -12,8 +12,8 @@
 #ifndef QUENDIX_PLATFORM_TWO_BYTE_PAIRS_H
 #define QUENDIX_PLATFORM_TWO_BYTE_PAIRS_H
 
-#include "platform/encoding_tables.h"
-#include "platform/pair_shape.h"
+#include "encoding/encoding_tables.h"
+#include "encoding/pair_shape.h"
 
 #include <cstddef>
 #include <cstdint>

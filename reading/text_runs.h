@@ -8,9 +8,9 @@
 #define QUENDIX_PLATFORM_TEXT_RUNS_H
 
 #include "platform/byte_reader.h"
-#include "platform/multi_byte_decoders.h"
-#include "platform/two_byte_pairs.h"
-#include "platform/utf8.h"
+#include "encoding/multi_byte_decoders.h"
+#include "encoding/two_byte_pairs.h"
+#include "encoding/utf8.h"
 
 #include <cstddef>
 

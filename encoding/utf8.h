@@ -5,7 +5,7 @@
 #ifndef QUENDIX_PLATFORM_UTF8_H
 #define QUENDIX_PLATFORM_UTF8_H
 
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
 #include <cstddef>
 

@@ -11,8 +11,8 @@
 #ifndef QUENDIX_PLATFORM_MULTI_BYTE_DECODERS_H
 #define QUENDIX_PLATFORM_MULTI_BYTE_DECODERS_H
 
-#include "platform/decode.h"
-#include "platform/encoding_tables.h"
+#include "encoding/decode.h"
+#include "encoding/encoding_tables.h"
 
 #include <cstddef>
 

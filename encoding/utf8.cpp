@@ -1,4 +1,4 @@
-#include "platform/utf8.h"
+#include "encoding/utf8.h"
 
 namespace quendix {
 

@@ -5,7 +5,7 @@
 #define QUENDIX_PLATFORM_WIDE_STREAM_H
 
 #include "platform/byte_reader.h"
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
 #include <cstddef>
 

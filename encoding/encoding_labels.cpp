@@ -1,7 +1,7 @@
 // The encodings' names and labels, as the Encoding Standard lists them
 // (data/encoding/encodings.json, which tests/encoding_choice_test.cpp holds
 // this table to).
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
 #include <cstring>
 

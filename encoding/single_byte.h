@@ -3,8 +3,8 @@
 #ifndef QUENDIX_PLATFORM_SINGLE_BYTE_H
 #define QUENDIX_PLATFORM_SINGLE_BYTE_H
 
-#include "platform/decode.h"
-#include "platform/encoding_tables.h"
+#include "encoding/decode.h"
+#include "encoding/encoding_tables.h"
 
 namespace quendix {
 

@@ -5,8 +5,8 @@
 #ifndef QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
 #define QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
 
-#include "platform/pair_shape.h"
-#include "platform/processor.h"
+#include "encoding/pair_shape.h"
+#include "simd/processor.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 
-#include "platform/loop_primitives.h"
-#include "platform/single_byte.h"
-#include "platform/text_runs.h"
+#include "simd/loop_primitives.h"
+#include "encoding/single_byte.h"
+#include "reading/text_runs.h"
 
 namespace quendix {
 

@@ -1,9 +1,9 @@
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
-#include "platform/encoding_tables.h"
-#include "platform/multi_byte_decoders.h"
-#include "platform/single_byte.h"
-#include "platform/utf8.h"
+#include "encoding/encoding_tables.h"
+#include "encoding/multi_byte_decoders.h"
+#include "encoding/single_byte.h"
+#include "encoding/utf8.h"
 
 namespace quendix {
 

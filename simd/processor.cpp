@@ -1,4 +1,4 @@
-#include "platform/processor.h"
+#include "simd/processor.h"
 
 namespace quendix {
 namespace processor_detail {

@@ -1,13 +1,13 @@
 // The vector steps the conversion's loops are built from, and the one place
 // that chooses between them: SSE2 on every x86-64 build, AVX2 beside it for
 // the store-bound copies, and nothing on other processors (see
-// platform/processor.h). The searches and the record code test kVectorLoops
+// simd/processor.h). The searches and the record code test kVectorLoops
 // and kWideLoops with `if constexpr` rather than with the preprocessor, so
 // every path is compiled in every build.
 #ifndef QUENDIX_CONVERT_TEXT_LOOPS_H
 #define QUENDIX_CONVERT_TEXT_LOOPS_H
 
-#include "platform/processor.h"
+#include "simd/processor.h"
 
 #include <cstddef>
 #include <cstdint>
