@@ -8,7 +8,7 @@
 #include "cli/options.h"
 #include "cli/show.h"
 #include "cli/system.h"
-#include "encoding/decode.h"
+#include "encoding/labels.h"
 #include "quendix.h"
 
 #include <cstdio>

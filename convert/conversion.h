@@ -5,7 +5,7 @@
 #ifndef QUENDIX_CONVERT_CONVERSION_H
 #define QUENDIX_CONVERT_CONVERSION_H
 
-#include "encoding/decode.h"
+#include "encoding/detection.h"
 
 #include <cstddef>
 

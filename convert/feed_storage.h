@@ -6,8 +6,8 @@
 
 #include "convert/tag_index.h"
 #include "platform/record_output.h"
-#include "reading/wide_stream.h"
 #include "quendix.h"
+#include "reading/wide_stream.h"
 
 #include <cstddef>
 

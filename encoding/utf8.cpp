@@ -39,17 +39,4 @@ std::size_t DecodeUtf8Strictly(const char* bytes, std::size_t size, char32_t* ch
     return replaced ? 0 : used;
 }
 
-bool IsWellFormedUtf8(const char* bytes, std::size_t size) {
-    std::size_t at = 0;
-    while (at < size) {
-        char32_t character = 0;
-        const std::size_t used = DecodeUtf8Strictly(bytes + at, size - at, &character);
-        if (used == 0) {
-            return false;
-        }
-        at += used;
-    }
-    return true;
-}
-
 } // namespace quendix

@@ -4,8 +4,8 @@
 
 namespace quendix {
 
-bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer) {
-    stream = WideInputStream{};
+bool OpenInput(ByteInput& stream, const wchar_t* path, unsigned char* buffer) {
+    stream = ByteInput{};
     stream.bytes = buffer;
     stream.file = OpenWidePath(path, OpenMode::Read);
     if (stream.file == nullptr) {
@@ -22,7 +22,7 @@ bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buff
     return true;
 }
 
-void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
+void EnsureBytes(ByteInput& stream, std::size_t wanted) {
     if (stream.filled - stream.position >= wanted || stream.fileExhausted) {
         return;
     }
@@ -43,7 +43,7 @@ void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
     }
 }
 
-void CloseInput(WideInputStream& stream) {
+void CloseInput(ByteInput& stream) {
     if (stream.file != nullptr) {
         std::fclose(stream.file);
     }

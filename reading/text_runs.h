@@ -4,13 +4,13 @@
 // them, on local copies of the stream's place. Each stops, leaving the rest
 // to the general step, at a step that may need bytes beyond the buffer, or
 // at one that would not fit whole. Each returns whether it moved on.
-#ifndef QUENDIX_PLATFORM_TEXT_RUNS_H
-#define QUENDIX_PLATFORM_TEXT_RUNS_H
+#ifndef QUENDIX_READING_TEXT_RUNS_H
+#define QUENDIX_READING_TEXT_RUNS_H
 
-#include "platform/byte_reader.h"
 #include "encoding/multi_byte_decoders.h"
 #include "encoding/two_byte_pairs.h"
 #include "encoding/utf8.h"
+#include "platform/byte_reader.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
 #include "reading/wide_stream.h"
 
-#include "simd/loop_primitives.h"
 #include "encoding/single_byte.h"
 #include "reading/text_runs.h"
+#include "simd/loop_primitives.h"
 
 namespace quendix {
 

@@ -2,8 +2,8 @@
 // SSE2 (every x86-64 processor), AVX2 (chosen at run time), and none (the
 // scalar loops every other processor runs). The loops take a Steps class
 // and never test the build themselves.
-#ifndef QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
-#define QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
+#ifndef QUENDIX_SIMD_LOOP_PRIMITIVES_H
+#define QUENDIX_SIMD_LOOP_PRIMITIVES_H
 
 #include "encoding/pair_shape.h"
 #include "simd/processor.h"

@@ -1,6 +1,6 @@
 // What the processor offers beyond the baseline the library is built for.
-#ifndef QUENDIX_PLATFORM_PROCESSOR_H
-#define QUENDIX_PLATFORM_PROCESSOR_H
+#ifndef QUENDIX_SIMD_PROCESSOR_H
+#define QUENDIX_SIMD_PROCESSOR_H
 
 #include <atomic>
 

@@ -4,8 +4,8 @@
 // simd/processor.h). The searches and the record code test kVectorLoops
 // and kWideLoops with `if constexpr` rather than with the preprocessor, so
 // every path is compiled in every build.
-#ifndef QUENDIX_CONVERT_TEXT_LOOPS_H
-#define QUENDIX_CONVERT_TEXT_LOOPS_H
+#ifndef QUENDIX_SIMD_TEXT_LOOPS_H
+#define QUENDIX_SIMD_TEXT_LOOPS_H
 
 #include "simd/processor.h"
 

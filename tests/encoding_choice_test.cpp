@@ -2,6 +2,8 @@
 // its many forms, and the labels, which must be the Encoding Standard's own
 // (data/encoding/encodings.json, read at test time).
 #include "encoding/decode.h"
+#include "encoding/detection.h"
+#include "encoding/labels.h"
 
 #include <gtest/gtest.h>
 

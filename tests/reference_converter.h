@@ -7,6 +7,7 @@
 #define QUENDIX_TESTS_REFERENCE_CONVERTER_H
 
 #include "encoding/decode.h"
+#include "encoding/labels.h"
 
 #include <string>
 
