@@ -83,10 +83,11 @@ struct SingleByteRuns {
         const std::size_t room = capacity - count;
         const std::size_t available = stream.filled - position;
         const std::size_t end = position + (room < available ? room : available);
-        char16_t* const target = out + count - position;
+        // Indexed from the run's start, so no pointer is formed before out.
+        char16_t* const target = out + count;
         const std::size_t stepped = position;
         while (position < end && bytes[position] >= 0x80) {
-            target[position] = table[bytes[position]];
+            target[position - stepped] = table[bytes[position]];
             ++position;
         }
         count += position - stepped;
