@@ -12,8 +12,6 @@
 
 namespace quendix {
 
-// The most characters a window holds: FeedText less its terminator.
-constexpr std::size_t kWindowLimit = 127999;
 // The fewest a test may ask for.
 constexpr std::size_t kSmallestWindow = 16;
 

@@ -19,10 +19,9 @@ namespace quendix {
 
 namespace {
 
-constexpr Literal kItemTags[] = {
-    MakeLiteral(u"<item>"),         kFieldOpenings[0], MakeLiteral(u"</title>"), kFieldOpenings[1],
-    MakeLiteral(u"</description>"), kFieldOpenings[2], MakeLiteral(u"</link>"),  kFieldOpenings[3],
-    MakeLiteral(u"</pubDate>")};
+constexpr Literal kItemTags[] = {kItemOpening,      kFieldOpenings[0], kFieldClosings[0],
+                                 kFieldOpenings[1], kFieldClosings[1], kFieldOpenings[2],
+                                 kFieldClosings[2], kFieldOpenings[3], kFieldClosings[3]};
 
 // The item's tags, in the order of kItemTags.
 enum ItemTag : std::size_t {

@@ -1,5 +1,7 @@
 #include "convert/record.h"
 
+#include "convert/markup.h"
+
 #include "convert/record_edges.h"
 #include "simd/text_loops.h"
 
@@ -11,7 +13,6 @@ using loops::kUnitsPerStep;
 using loops::Units;
 
 namespace {
-constexpr Literal kCharacterData = MakeLiteral(u"CDATA");
 
 template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std::size_t width) {
     const std::size_t kept = piece.length < width ? piece.length : width;
