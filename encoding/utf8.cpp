@@ -1,5 +1,7 @@
 #include "encoding/utf8.h"
 
+#include "encoding/utf16.h"
+
 namespace quendix {
 
 std::size_t EncodeUtf8(char32_t value, char* out) {
@@ -13,10 +15,10 @@ std::size_t EncodeUtf8(char32_t value, char* out) {
         out[1] = byte(0x80 | (value & 0x3F));
         return 2;
     }
-    if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) {
+    if (IsSurrogate(value) || value > 0x10FFFF) {
         return 0;
     }
-    if (value < 0x10000) {
+    if (value < kFirstPairedCharacter) {
         out[0] = byte(0xE0 | (value >> 12));
         out[1] = byte(0x80 | ((value >> 6) & 0x3F));
         out[2] = byte(0x80 | (value & 0x3F));

@@ -54,7 +54,7 @@ __attribute__((noinline)) bool TakeStep(WideInputStream& stream, char16_t* out, 
         return false;
     }
     std::size_t units = step.count;
-    if (step.count == 1 && step.characters[0] >= 0x10000) {
+    if (step.count == 1 && step.characters[0] >= kFirstPairedCharacter) {
         units = 2;
     }
     if (capacity - count < units) {
