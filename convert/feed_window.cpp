@@ -20,8 +20,8 @@ static_assert(kWindowLimit == kFeedTextCapacity - 1, "a window fills FeedText");
 // The read loop reads the input buffer and writes FeedText, and the record
 // fitting reads FeedText and writes the output buffer. Were the buffers a
 // multiple of 4 KiB apart, the processor would take many of those stores
-// for ones that overlap the loads that follow them and wait on them, about
-// 5 % of a typical conversion here. Both stream buffers start on a 4 KiB
+// for ones that overlap the loads that follow them and wait on them, a
+// measurable share of a typical conversion. Both stream buffers start on a 4 KiB
 // boundary and FeedText 2080 bytes past one.
 constexpr std::size_t kPageBytes = 4096;
 constexpr std::size_t kFeedTextShift = 1040; // characters
