@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
-#include "platform/utf8.h"
+#include "encoding/utf16.h"
+#include "encoding/utf8.h"
 
 #include <cstdio>
 
@@ -10,17 +11,13 @@ namespace {
 
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
 
-bool IsHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+using quendix::IsHighSurrogate;
+using quendix::IsLowSurrogate;
 
 void AppendWide(std::wstring& wide, char32_t value) {
-    if (kWideIsUtf16 && value >= 0x10000) {
-        wide.push_back(static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10)));
-        wide.push_back(static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
+    if (kWideIsUtf16 && value >= quendix::kFirstPairedCharacter) {
+        wide.push_back(static_cast<wchar_t>(quendix::HighSurrogateOf(value)));
+        wide.push_back(static_cast<wchar_t>(quendix::LowSurrogateOf(value)));
     } else {
         wide.push_back(static_cast<wchar_t>(value));
     }

@@ -1,6 +1,7 @@
 #include "cli/explain.h"
 
 #include "cli/arguments.h"
+#include "encoding/labels.h"
 
 #include <cstdio>
 

@@ -9,7 +9,7 @@
 #include "cli/options.h"
 #include "cli/show.h"
 #include "cli/system.h"
-#include "platform/decode.h"
+#include "encoding/labels.h"
 #include "quendix.h"
 
 #include <cerrno>

@@ -4,7 +4,7 @@
 #ifndef QUENDIX_CLI_OPTIONS_H
 #define QUENDIX_CLI_OPTIONS_H
 
-#include "platform/decode.h"
+#include "encoding/labels.h"
 
 #include <string>
 #include <vector>

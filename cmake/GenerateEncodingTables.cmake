@@ -8,7 +8,7 @@
 #   cmake -DINDEX_DIR=... -DOUTPUT=... -P GenerateEncodingTables.cmake
 
 # The single-byte indexes, in the order of the SingleByteTable enumeration
-# in platform/encoding_tables.h.
+# in encoding/encoding_tables.h.
 set(single_byte_indexes
   ibm866 iso-8859-2 iso-8859-3 iso-8859-4 iso-8859-5 iso-8859-6 iso-8859-7
   iso-8859-8 iso-8859-10 iso-8859-13 iso-8859-14 iso-8859-15 iso-8859-16

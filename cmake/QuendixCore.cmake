@@ -19,16 +19,16 @@ set(QUENDIX_CORE_SOURCES
   convert/summary.cpp
   convert/tag_index.cpp
   platform/byte_reader.cpp
-  platform/decode.cpp
-  platform/encoding_detection.cpp
-  platform/encoding_labels.cpp
-  platform/encoding_tables.cpp
+  encoding/decode.cpp
+  encoding/encoding_detection.cpp
+  encoding/encoding_labels.cpp
+  encoding/encoding_tables.cpp
   platform/file_identity.cpp
-  platform/processor.cpp
+  simd/processor.cpp
   platform/record_output.cpp
-  platform/utf8.cpp
+  encoding/utf8.cpp
   platform/wide_path.cpp
-  platform/wide_stream.cpp
+  reading/wide_stream.cpp
 )
 list(TRANSFORM QUENDIX_CORE_SOURCES PREPEND "${QUENDIX_ROOT_DIR}/")
 

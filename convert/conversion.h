@@ -5,22 +5,25 @@
 #ifndef QUENDIX_CONVERT_CONVERSION_H
 #define QUENDIX_CONVERT_CONVERSION_H
 
-#include "platform/decode.h"
+#include "encoding/detection.h"
 
 #include <cstddef>
 #include <cstdio>
 
 namespace quendix {
 
+// The most characters a window of the feed text holds: FeedText less its
+// terminator.
+constexpr std::size_t kWindowLimit = 127999;
+
 struct ConversionOptions {
     // Decode with encoding whatever the file declares; a byte-order mark
     // still wins.
     bool encodingChosen = false;
     Encoding encoding = Encoding::Utf8;
-    // The most characters a window of the feed text holds: 127999, the
-    // feed text's capacity; tests and fuzzing set a smaller one (at least
-    // 16) to see many windows in a small feed.
-    std::size_t windowLimit = 127999;
+    // The most characters a window holds: kWindowLimit; tests and fuzzing
+    // set a smaller one (at least 16) to see many windows in a small feed.
+    std::size_t windowLimit = kWindowLimit;
 };
 
 // The elements an item is made of, in the order they are searched for.

@@ -1,7 +1,5 @@
 // ConvertFile: open both files, convert the feed window by window, close
 // both, and return how many records reached the file.
-#include "convert/convert_file.h"
-
 #include "convert/conversion.h"
 #include "convert/feed_storage.h"
 #include "convert/feed_window.h"

@@ -1,13 +1,14 @@
-// The conversion's working storage: fixed in size, module-level, zero at
-// load. A conversion allocates nothing else. Capacities count 16-bit
+// The conversion's working storage, declared: fixed in size, module-level,
+// zero at load (FeedText and TagPlaces are defined in feed_window.cpp, the
+// stream buffers in feed_storage.cpp). A conversion allocates nothing else. Capacities count 16-bit
 // characters and include room for a terminator.
 #ifndef QUENDIX_CONVERT_FEED_STORAGE_H
 #define QUENDIX_CONVERT_FEED_STORAGE_H
 
 #include "convert/tag_index.h"
 #include "platform/record_output.h"
-#include "platform/wide_stream.h"
 #include "quendix.h"
+#include "reading/wide_stream.h"
 
 #include <cstddef>
 

@@ -2,6 +2,7 @@
 
 #include "convert/feed_storage.h"
 #include "convert/item_watch.h"
+#include "convert/markup.h"
 #include "convert/record_edges.h"
 
 #include <cstring>
@@ -19,8 +20,8 @@ static_assert(kWindowLimit == kFeedTextCapacity - 1, "a window fills FeedText");
 // The read loop reads the input buffer and writes FeedText, and the record
 // fitting reads FeedText and writes the output buffer. Were the buffers a
 // multiple of 4 KiB apart, the processor would take many of those stores
-// for ones that overlap the loads that follow them and wait on them, about
-// 5 % of a typical conversion here. Both stream buffers start on a 4 KiB
+// for ones that overlap the loads that follow them and wait on them, a
+// measurable share of a typical conversion. Both stream buffers start on a 4 KiB
 // boundary and FeedText 2080 bytes past one.
 constexpr std::size_t kPageBytes = 4096;
 constexpr std::size_t kFeedTextShift = 1040; // characters
@@ -28,26 +29,15 @@ alignas(kPageBytes) char16_t FeedTextSpace[kFeedTextShift + kFeedTextCapacity];
 char16_t* const FeedText = FeedTextSpace + kFeedTextShift;
 TagPlace TagPlaces[kTagPlaceCapacity];
 
-constexpr Literal kItem = MakeLiteral(u"<item>");
-
-bool IsItemAt(const char16_t* text, std::size_t at) {
-    for (std::size_t i = 0; i < kItem.length; ++i) {
-        if (text[at + i] != kItem.text[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The last "<item>" lying wholly in text[0, length) that starts at 1 or
 // later; kNotFound when there is none. In a feed of items it is found
 // within an item's length of the end.
 std::ptrdiff_t FindLastItem(const char16_t* text, std::size_t length) {
-    if (length <= kItem.length) {
+    if (length <= kItemOpening.length) {
         return kNotFound;
     }
-    for (std::size_t at = length - kItem.length; at >= 1; --at) {
-        if (text[at] == u'<' && IsItemAt(text, at)) {
+    for (std::size_t at = length - kItemOpening.length; at >= 1; --at) {
+        if (text[at] == u'<' && LiteralStartsAt(text, length, at, kItemOpening)) {
             return static_cast<std::ptrdiff_t>(at);
         }
     }
@@ -86,9 +76,9 @@ void ConvertWindow(std::size_t length, WideOutputStream& output, Watch& watch,
 template <class Watch>
 std::size_t SkipToNextItem(WideInputStream& input, std::size_t windowLength, std::size_t held,
                            std::size_t readLimit, Watch& watch) {
-    std::size_t from = windowLength - (kItem.length - 1);
+    std::size_t from = windowLength - (kItemOpening.length - 1);
     for (;;) {
-        const std::ptrdiff_t next = FindLiteral(FeedText, held, from, kItem);
+        const std::ptrdiff_t next = FindLiteral(FeedText, held, from, kItemOpening);
         if (next != kNotFound) {
             return PassText(watch, held, static_cast<std::size_t>(next));
         }
@@ -98,7 +88,7 @@ std::size_t SkipToNextItem(WideInputStream& input, std::size_t windowLength, std
         // An "<item>" may start in the last five characters and end in
         // what is read next.
         const std::size_t keepFrom =
-            held - (kItem.length - 1) > from ? held - (kItem.length - 1) : from;
+            held - (kItemOpening.length - 1) > from ? held - (kItemOpening.length - 1) : from;
         held = LoadFeedText(input, FeedText, PassText(watch, held, keepFrom), readLimit);
         from = 0;
     }

@@ -6,14 +6,12 @@
 
 #include "convert/item_loop.h"
 #include "platform/record_output.h"
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 
 #include <cstddef>
 
 namespace quendix {
 
-// The most characters a window holds: FeedText less its terminator.
-constexpr std::size_t kWindowLimit = 127999;
 // The fewest a test may ask for.
 constexpr std::size_t kSmallestWindow = 16;
 

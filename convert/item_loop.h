@@ -5,6 +5,7 @@
 
 #include "convert/conversion.h"
 #include "convert/literal.h"
+#include "convert/markup.h"
 #include "convert/record.h"
 #include "convert/tag_index.h"
 #include "platform/record_output.h"
@@ -39,11 +40,6 @@ struct Unwatched {
     static constexpr bool kWatching = false;
     void ItemSeen(TextView, const ItemSighting&) {}
 };
-
-// The opening tags of an item's fields, in the order they are searched
-// for: title, description, link, date.
-constexpr Literal kFieldOpenings[4] = {MakeLiteral(u"<title>"), MakeLiteral(u"<description>"),
-                                       MakeLiteral(u"<link>"), MakeLiteral(u"<pubDate>")};
 
 // A description as RawDescription would hold it: its first 31999
 // characters.

@@ -1,15 +1,12 @@
 #include "convert/item_watch.h"
 
+#include "convert/markup.h"
+
 #include "quendix.h"
 
 namespace quendix {
 
 namespace {
-
-constexpr Literal kCharacterData = MakeLiteral(u"CDATA");
-constexpr Literal kEscapedMarkup = MakeLiteral(u"&lt");
-constexpr Literal kPictureText = MakeLiteral(u"alt=");
-constexpr Literal kItemOpening = MakeLiteral(u"<item>");
 
 long long CountLineBreaks(const char16_t* text, std::size_t from, std::size_t to) {
     long long breaks = 0;
@@ -40,7 +37,8 @@ ItemFate WhyDropped(const ItemContent& item) {
     if (Holds(description, kEscapedMarkup)) {
         return ItemFate::DescriptionStartsEscaped;
     }
-    return Holds(description, kPictureText) ? ItemFate::PictureTextEmpty : ItemFate::SummaryEmpty;
+    return Holds(description, kAlternativeText) ? ItemFate::PictureTextEmpty
+                                                : ItemFate::SummaryEmpty;
 }
 
 ItemFate FateOf(const ItemSighting& sighting) {

@@ -5,7 +5,6 @@ namespace quendix {
 using loops::Bytes;
 using loops::EveryByte;
 using loops::kBytesPerStep;
-using loops::kVectorLoops;
 using loops::LowestBit;
 using loops::Mask;
 using loops::NarrowedUnits;
@@ -25,7 +24,7 @@ bool MatchesAt(const char16_t* text, std::size_t start, const Literal& literal) 
 // remains: its head compared in one step where a head's length remains.
 inline bool MatchesAt(const char16_t* text, std::size_t length, std::size_t start,
                       const Literal& literal) {
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (length - start >= kLiteralHeadLength && literal.length <= kLiteralHeadLength) {
             return loops::HeadMatches(text + start, literal.head, literal.headMask);
         }
@@ -117,7 +116,7 @@ std::ptrdiff_t FindLiteral(const char16_t* text, std::size_t length, std::size_t
     }
     // Only positions where the whole literal still fits can start it.
     const std::size_t lastStart = length - literal.length;
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (lastStart >= kBytesPerStep - 1 && NarrowsExactly(literal.text[literal.anchor]) &&
             NarrowsExactly(literal.text[literal.partner])) {
             return literal.pairedScan
@@ -221,7 +220,7 @@ std::ptrdiff_t FindEither(const char16_t* text, std::size_t length, std::size_t 
     if (first.length == 0 || second.length == 0) {
         return kNotFound;
     }
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (NarrowsExactly(first.text[first.anchor]) &&
             NarrowsExactly(second.text[second.anchor])) {
             return FindEitherInSteps(text, length, from, first, second);

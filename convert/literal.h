@@ -3,7 +3,7 @@
 #ifndef QUENDIX_CONVERT_LITERAL_H
 #define QUENDIX_CONVERT_LITERAL_H
 
-#include "convert/text_loops.h"
+#include "simd/text_loops.h"
 
 #include <cstddef>
 #include <cstdint>

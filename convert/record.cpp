@@ -1,19 +1,18 @@
 #include "convert/record.h"
 
+#include "convert/markup.h"
+
 #include "convert/record_edges.h"
-#include "convert/text_loops.h"
+#include "simd/text_loops.h"
 
 namespace quendix {
 
+using loops::Avx2Loops;
+using loops::BaselineLoops;
 using loops::kUnitsPerStep;
-using loops::kVectorLoops;
-using loops::kWideLoops;
-using loops::NarrowLoops;
 using loops::Units;
-using loops::WideLoops;
 
 namespace {
-constexpr Literal kCharacterData = MakeLiteral(u"CDATA");
 
 template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std::size_t width) {
     const std::size_t kept = piece.length < width ? piece.length : width;
@@ -33,26 +32,23 @@ template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFie
     return titleKept;
 }
 
-// FitAll with the wide loops, everything inlined into this one function
-// built for AVX2: a function built for AVX2 is not inlined into one that
-// is not.
-QUENDIX_TARGET_AVX2 __attribute__((flatten)) std::size_t FitAllWide(char16_t* record,
-                                                                    const ItemFields& fields) {
-    return FitAll<WideLoops>(record, fields);
+// FitAll with the AVX2 loops, everything inlined into this one function.
+QUENDIX_AVX2_LOOP std::size_t FitAllAvx2(char16_t* record, const ItemFields& fields) {
+    return FitAll<Avx2Loops>(record, fields);
 }
 
 std::size_t FitFields(char16_t* record, const ItemFields& fields) {
-    if constexpr (kWideLoops) {
+    if constexpr (kAvx2Loops) {
         if (UseAvx2Loops()) {
-            return FitAllWide(record, fields);
+            return FitAllAvx2(record, fields);
         }
     }
-    return FitAll<NarrowLoops>(record, fields);
+    return FitAll<BaselineLoops>(record, fields);
 }
 } // namespace
 
 std::size_t FitField(char16_t* out, TextView piece, std::size_t width) {
-    return Fit<NarrowLoops>(out, piece, width);
+    return Fit<BaselineLoops>(out, piece, width);
 }
 
 namespace {
@@ -63,7 +59,7 @@ namespace {
 bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
     const char16_t firstCharacter = kCharacterData.text[0];
     const char16_t secondCharacter = kCharacterData.text[1];
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (length > kUnitsPerStep) {
             const Units first = loops::EveryUnit(firstCharacter);
             const Units second = loops::EveryUnit(secondCharacter);

@@ -5,7 +5,7 @@
 #include "convert/feed_storage.h"
 #include "convert/literal.h"
 #include "platform/record_output.h"
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 
 namespace quendix {
 

@@ -3,16 +3,11 @@
 #ifndef QUENDIX_CONVERT_RECORD_EDGES_H
 #define QUENDIX_CONVERT_RECORD_EDGES_H
 
+#include "encoding/utf16.h"
+
 #include <cstddef>
 
 namespace quendix {
-
-inline bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-inline bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 // Makes a piece copied from whole text hold whole characters only: a first
 // half of a pair left at its end, or a second half left at its start,

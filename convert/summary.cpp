@@ -1,13 +1,13 @@
 #include "convert/summary.h"
 
+#include "convert/markup.h"
+
 #include <cstddef>
 
 namespace quendix {
 
 namespace {
 
-constexpr Literal kEscapedMarkup = MakeLiteral(u"&lt");
-constexpr Literal kAlternativeText = MakeLiteral(u"alt=");
 constexpr Literal kStyle = MakeLiteral(u"style=");
 constexpr Literal kLinkEnd = MakeLiteral(u"</a>");
 constexpr Literal kParagraphEnd = MakeLiteral(u"</p>");

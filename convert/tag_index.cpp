@@ -5,7 +5,6 @@ namespace quendix {
 using loops::Bytes;
 using loops::EveryByte;
 using loops::HeadMatches;
-using loops::kVectorLoops;
 using loops::LowestBit;
 using loops::Mask;
 using loops::NarrowedUnits;
@@ -156,7 +155,7 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
     // Most of the text lies far enough from its end that a head read from
     // any '<' there stays inside it.
     const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (!ScanSteps<true>(text, length, at, roomyStop) ||
             !ScanSteps<false>(text, length, at, length)) {
             return;

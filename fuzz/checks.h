@@ -4,7 +4,7 @@
 #ifndef QUENDIX_FUZZ_CHECKS_H
 #define QUENDIX_FUZZ_CHECKS_H
 
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "convert/feed_storage.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 #include "tests/reference_converter.h"
 
 #include <vector>

@@ -1,6 +1,7 @@
 // Choosing the encoding and loading the feed text, as a conversion does.
-#include "convert/convert_file.h"
+#include "convert/conversion.h"
 #include "convert/feed_storage.h"
+#include "convert/feed_window.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
 #include "tests/reference_converter.h"

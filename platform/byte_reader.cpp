@@ -5,12 +5,12 @@
 
 namespace quendix {
 
-bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer) {
+bool OpenInput(ByteInput& stream, const wchar_t* path, unsigned char* buffer) {
     return AdoptInput(stream, OpenWidePath(path, OpenMode::Read), buffer);
 }
 
-bool AdoptInput(WideInputStream& stream, std::FILE* file, unsigned char* buffer) {
-    stream = WideInputStream{};
+bool AdoptInput(ByteInput& stream, std::FILE* file, unsigned char* buffer) {
+    stream = ByteInput{};
     stream.bytes = buffer;
     stream.file = file;
     if (stream.file == nullptr) {
@@ -27,7 +27,7 @@ bool AdoptInput(WideInputStream& stream, std::FILE* file, unsigned char* buffer)
     return true;
 }
 
-void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
+void EnsureBytes(ByteInput& stream, std::size_t wanted) {
     if (stream.filled - stream.position >= wanted || stream.fileExhausted) {
         return;
     }
@@ -50,7 +50,7 @@ void EnsureBytes(WideInputStream& stream, std::size_t wanted) {
     }
 }
 
-void CloseInput(WideInputStream& stream) {
+void CloseInput(ByteInput& stream) {
     if (stream.file != nullptr) {
         std::fclose(stream.file);
     }

@@ -1,10 +1,9 @@
 // The input file as bytes: opened through its wide path, read unbuffered
-// into the stream's fixed buffer, and handed to the decoding loop
-// (wide_stream.h) a buffer's worth at a time.
+// into a fixed buffer, and handed to the read loop (reading/wide_stream.h)
+// a buffer's worth at a time. It knows nothing of encodings.
 #ifndef QUENDIX_PLATFORM_BYTE_READER_H
 #define QUENDIX_PLATFORM_BYTE_READER_H
 
-#include "platform/decode.h"
 #include "platform/file_identity.h"
 #include "platform/wide_path.h"
 
@@ -15,12 +14,9 @@ namespace quendix {
 
 constexpr std::size_t kInputBufferBytes = 65536;
 
-struct WideInputStream {
+struct ByteInput {
     std::FILE* file = nullptr;
-    FileIdentity identity; // which file it is, looked at once when opened
-    Encoding encoding = Encoding::Utf8;
-    EncodingSource encodingSource = EncodingSource::Default;
-    DecoderState decoder;           // what the decoder carries between steps
+    FileIdentity identity;          // which file it is, looked at once when opened
     unsigned char* bytes = nullptr; // kInputBufferBytes of fixed storage
     std::size_t position = 0;       // next undecoded byte
     std::size_t filled = 0;         // bytes held
@@ -28,25 +24,22 @@ struct WideInputStream {
     bool readFailed = false;        // a read error, as opposed to the end
     int readError = 0;              // the system's error number for it
     bool atEnd = false;             // a read has met the end of input
-    // A single-byte encoding's character for each byte, filled when the
-    // encoding is chosen, so its read loop is one lookup per byte.
-    char16_t byteTable[256];
 };
 
 // Opens path for reading. Nothing is read yet. A directory opens for
 // reading on some systems but fails on the first read: it counts as a file
 // that cannot be opened.
-bool OpenInput(WideInputStream& stream, const wchar_t* path, unsigned char* buffer);
+bool OpenInput(ByteInput& stream, const wchar_t* path, unsigned char* buffer);
 
 // The same for a file the caller has opened: the stream takes it over and
 // closes it, also when it refuses it (a directory, or no file at all).
-bool AdoptInput(WideInputStream& stream, std::FILE* file, unsigned char* buffer);
+bool AdoptInput(ByteInput& stream, std::FILE* file, unsigned char* buffer);
 
 // Makes at least wanted undecoded bytes available, unless the file ends
 // first. Undecoded bytes move to the front of the buffer to make room.
-void EnsureBytes(WideInputStream& stream, std::size_t wanted);
+void EnsureBytes(ByteInput& stream, std::size_t wanted);
 
-void CloseInput(WideInputStream& stream);
+void CloseInput(ByteInput& stream);
 
 } // namespace quendix
 

@@ -1,6 +1,6 @@
 #include "platform/wide_path.h"
 
-#include "platform/utf8.h"
+#include "encoding/utf8.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -18,8 +18,8 @@ bool EncodePathUtf8(const wchar_t* path, char* buffer, std::size_t bufferSize) {
     std::size_t used = 0;
     for (const wchar_t* p = path; *p != 0; ++p) {
         char encoded[kMaxUtf8Bytes];
-        // Each wchar_t is taken as one value: on Windows a surrogate unit
-        // is refused here, as a path there never needs this form.
+        // Each wchar_t is one UTF-32 value; a lone surrogate has no UTF-8
+        // form and is refused.
         const std::size_t length = EncodeUtf8(static_cast<char32_t>(*p), encoded);
         if (length == 0 || used + length >= bufferSize) {
             return false;

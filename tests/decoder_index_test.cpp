@@ -2,7 +2,7 @@
 // (data/encoding), read at test time: every entry is reached through the
 // byte sequence the standard's pointer formula gives for it. Then the
 // errors and special cases the standard spells out, one table.
-#include "platform/decode.h"
+#include "encoding/decode.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

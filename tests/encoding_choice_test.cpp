@@ -1,7 +1,9 @@
 // Choosing the input's encoding: byte-order marks, the XML declaration in
 // its many forms, and the labels, which must be the Encoding Standard's own
 // (data/encoding/encodings.json, read at test time).
-#include "platform/decode.h"
+#include "encoding/decode.h"
+#include "encoding/detection.h"
+#include "encoding/labels.h"
 
 #include <gtest/gtest.h>
 

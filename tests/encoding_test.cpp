@@ -1,6 +1,6 @@
 // Bytes in, characters out: choosing the encoding, decoding ill-formed
 // input, newlines, and the byte form of the record file.
-#include "platform/decode.h"
+#include "encoding/decode.h"
 #include "quendix.h"
 #include "tests/test_support.h"
 

@@ -2,8 +2,9 @@
 // files, ill-formed bytes, content at every storage limit, concurrent and
 // repeated calls. Nothing may crash, hang, spill or claim a record it did
 // not write. (The plainer cases live in sound_behaviour_test.cpp.)
-#include "convert/convert_file.h"
+#include "convert/conversion.h"
 #include "convert/feed_storage.h"
+#include "convert/feed_window.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
 #include "quendix.h"

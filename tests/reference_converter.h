@@ -6,7 +6,8 @@
 #ifndef QUENDIX_TESTS_REFERENCE_CONVERTER_H
 #define QUENDIX_TESTS_REFERENCE_CONVERTER_H
 
-#include "platform/decode.h"
+#include "encoding/decode.h"
+#include "encoding/labels.h"
 
 #include <string>
 

@@ -2,8 +2,9 @@
 // the library does the sound thing instead. One group per mended fault;
 // the full device, the feed text's limit, overlapping calls and repeated
 // calls are held in hostile_input_test.cpp.
-#include "convert/convert_file.h"
+#include "convert/conversion.h"
 #include "convert/feed_storage.h"
+#include "convert/feed_window.h"
 #include "quendix.h"
 #include "tests/test_support.h"
 

@@ -4,8 +4,8 @@
 // every offset of a vector block, across the end of the input buffer, and
 // at every cut of a small capacity, in every encoding. The same tests run
 // against the SSE2-only and scalar builds.
-#include "platform/decode.h"
-#include "platform/wide_stream.h"
+#include "encoding/decode.h"
+#include "reading/wide_stream.h"
 #include "tests/reference_converter.h"
 #include "tests/test_support.h"
 

@@ -1,10 +1,11 @@
 // The single-byte encodings: a byte below 0x80 is itself, any other is
 // looked up in the encoding's row of 128 code points.
-#ifndef QUENDIX_PLATFORM_SINGLE_BYTE_H
-#define QUENDIX_PLATFORM_SINGLE_BYTE_H
+#ifndef QUENDIX_ENCODING_SINGLE_BYTE_H
+#define QUENDIX_ENCODING_SINGLE_BYTE_H
 
-#include "platform/decode.h"
-#include "platform/encoding_tables.h"
+#include "encoding/encoding.h"
+#include "encoding/encoding_tables.h"
+#include "encoding/step.h"
 
 namespace quendix {
 

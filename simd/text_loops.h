@@ -1,33 +1,21 @@
-// The vector steps the conversion's loops are built from, and the one place
-// that chooses between them: SSE2 on every x86-64 build, AVX2 beside it for
-// the store-bound copies, and nothing on other processors (see
-// platform/processor.h). The searches and the record code test kVectorLoops
-// and kWideLoops with `if constexpr` rather than with the preprocessor, so
-// every path is compiled in every build.
-#ifndef QUENDIX_CONVERT_TEXT_LOOPS_H
-#define QUENDIX_CONVERT_TEXT_LOOPS_H
+// The vector steps the conversion's searches and records are built from:
+// SSE2 on every x86-64 build, AVX2 beside it for the store-bound copies,
+// and nothing on other processors. simd/processor.h decides which there
+// are; the callers test kSse2Loops and kAvx2Loops with `if constexpr`
+// rather than with the preprocessor, so every path is compiled in every
+// build.
+#ifndef QUENDIX_SIMD_TEXT_LOOPS_H
+#define QUENDIX_SIMD_TEXT_LOOPS_H
 
-#include "platform/processor.h"
+#include "simd/processor.h"
 
 #include <cstddef>
 #include <cstdint>
-
-#if defined(QUENDIX_SSE2_LOOPS)
-#include <emmintrin.h>
-#endif
-#if defined(QUENDIX_AVX2_LOOPS)
-#include <immintrin.h>
-#endif
-
-#if !defined(QUENDIX_TARGET_AVX2)
-#define QUENDIX_TARGET_AVX2
-#endif
 
 namespace quendix {
 namespace loops {
 
 #if defined(QUENDIX_SSE2_LOOPS)
-constexpr bool kVectorLoops = true;
 
 // Sixteen bytes, compared lane by lane.
 struct Bytes {
@@ -93,10 +81,9 @@ inline unsigned Mask(Units units) {
     return static_cast<unsigned>(_mm_movemask_epi8(units.v));
 }
 #else
-constexpr bool kVectorLoops = false;
 
 // The same steps lane by lane. The loops do not take them here
-// (kVectorLoops is false), but every path still compiles and links in
+// (kSse2Loops is false), but every path still compiles and links in
 // every build, unoptimised ones included. A lane that compares true is all
 // ones, as in a vector.
 template <class Lane, std::size_t kLanes> struct Lanes { Lane lane[kLanes]; };
@@ -182,7 +169,7 @@ constexpr std::size_t kHeadLength = 16;
 // that many characters remain; mask holds two bits for each character of
 // head compared.
 inline bool HeadMatches(const char16_t* text, const char16_t* head, std::uint32_t mask) {
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         const unsigned low = Mask(LoadUnits(text) == LoadUnits(head));
         const unsigned high = Mask(LoadUnits(text + 8) == LoadUnits(head + 8));
         return ((low | high << 16) & mask) == mask;
@@ -201,7 +188,7 @@ inline bool HeadMatches(const char16_t* text, const char16_t* head, std::uint32_
 // ones before, rather than a general copy with its set-up cost. Nothing
 // outside out[0, count) is written.
 inline void CopyUnits(char16_t* out, const char16_t* from, std::size_t count) {
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (count >= kUnitsPerStep) {
             for (std::size_t i = 0; i + kUnitsPerStep < count; i += kUnitsPerStep) {
                 StoreUnits(out + i, LoadUnits(from + i));
@@ -218,7 +205,7 @@ inline void CopyUnits(char16_t* out, const char16_t* from, std::size_t count) {
 // Fills out[0, count) with spaces, the same way; most of a record is
 // padding, so four stores a step while there is room for them.
 inline void PadWithSpaces(char16_t* out, std::size_t count) {
-    if constexpr (kVectorLoops) {
+    if constexpr (kSse2Loops) {
         if (count >= kUnitsPerStep) {
             const Units spaces = EveryUnit(u' ');
             std::size_t i = 0;
@@ -241,8 +228,8 @@ inline void PadWithSpaces(char16_t* out, std::size_t count) {
 }
 
 // The copy and padding loops as one type, so that a caller can be built
-// for either these or the wide ones below.
-struct NarrowLoops {
+// for either these or the AVX2 ones below.
+struct BaselineLoops {
     static void Copy(char16_t* out, const char16_t* from, std::size_t count) {
         CopyUnits(out, from, count);
     }
@@ -250,12 +237,11 @@ struct NarrowLoops {
 };
 
 #if defined(QUENDIX_AVX2_LOOPS)
-constexpr bool kWideLoops = true;
 
 // The same in steps of sixteen characters, for pieces that long. Only a
 // function built for AVX2 (QUENDIX_TARGET_AVX2) may inline them, and it is
 // taken only when UseAvx2Loops() says so.
-struct WideLoops {
+struct Avx2Loops {
     static constexpr std::size_t kUnits = 16;
 
     // Where a copy's steps come from.
@@ -303,8 +289,7 @@ struct WideLoops {
     }
 };
 #else
-constexpr bool kWideLoops = false;
-using WideLoops = NarrowLoops;
+using Avx2Loops = BaselineLoops;
 #endif
 
 } // namespace loops

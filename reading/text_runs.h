@@ -4,13 +4,14 @@
 // them, on local copies of the stream's place. Each stops, leaving the rest
 // to the general step, at a step that may need bytes beyond the buffer, or
 // at one that would not fit whole. Each returns whether it moved on.
-#ifndef QUENDIX_PLATFORM_TEXT_RUNS_H
-#define QUENDIX_PLATFORM_TEXT_RUNS_H
+#ifndef QUENDIX_READING_TEXT_RUNS_H
+#define QUENDIX_READING_TEXT_RUNS_H
 
+#include "encoding/multi_byte_decoders.h"
+#include "encoding/two_byte_pairs.h"
+#include "encoding/utf16.h"
+#include "encoding/utf8.h"
 #include "platform/byte_reader.h"
-#include "platform/multi_byte_decoders.h"
-#include "platform/two_byte_pairs.h"
-#include "platform/utf8.h"
 
 #include <cstddef>
 
@@ -18,12 +19,12 @@ namespace quendix {
 
 // Stores a scalar value as one 16-bit character or a surrogate pair.
 inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
-    if (character < 0x10000) {
+    if (character < kFirstPairedCharacter) {
         out[0] = static_cast<char16_t>(character);
         return 1;
     }
-    out[0] = static_cast<char16_t>(0xD800 + ((character - 0x10000) >> 10));
-    out[1] = static_cast<char16_t>(0xDC00 + ((character - 0x10000) & 0x3FF));
+    out[0] = static_cast<char16_t>(HighSurrogateOf(character));
+    out[1] = static_cast<char16_t>(LowSurrogateOf(character));
     return 2;
 }
 
@@ -44,7 +45,7 @@ struct Utf8Runs {
         while (filled - position >= kMaxStepBytes && bytes[position] >= 0x80 && stored < capacity) {
             char32_t character = 0;
             const std::size_t used = DecodeUtf8(bytes + position, kMaxStepBytes, false, &character);
-            if (character >= 0x10000 && capacity - stored < 2) {
+            if (character >= kFirstPairedCharacter && capacity - stored < 2) {
                 break;
             }
             stored += StoreCharacter(out + stored, character);
@@ -83,10 +84,11 @@ struct SingleByteRuns {
         const std::size_t room = capacity - count;
         const std::size_t available = stream.filled - position;
         const std::size_t end = position + (room < available ? room : available);
-        char16_t* const target = out + count - position;
+        // Indexed from the run's start, so no pointer is formed before out.
+        char16_t* const target = out + count;
         const std::size_t stepped = position;
         while (position < end && bytes[position] >= 0x80) {
-            target[position] = table[bytes[position]];
+            target[position - stepped] = table[bytes[position]];
             ++position;
         }
         count += position - stepped;
@@ -129,7 +131,7 @@ struct MultiByteRuns {
             DecodedStep step;
             const std::size_t used = Decoder(bytes + position, kMaxStepBytes, false, &step);
             const char32_t first = step.characters[0];
-            if ((step.count == 2 || first >= 0x10000) && capacity - stored < 2) {
+            if ((step.count == 2 || first >= kFirstPairedCharacter) && capacity - stored < 2) {
                 break;
             }
             stored += StoreCharacter(out + stored, first);

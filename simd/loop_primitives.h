@@ -2,21 +2,14 @@
 // SSE2 (every x86-64 processor), AVX2 (chosen at run time), and none (the
 // scalar loops every other processor runs). The loops take a Steps class
 // and never test the build themselves.
-#ifndef QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
-#define QUENDIX_PLATFORM_LOOP_PRIMITIVES_H
+#ifndef QUENDIX_SIMD_LOOP_PRIMITIVES_H
+#define QUENDIX_SIMD_LOOP_PRIMITIVES_H
 
-#include "platform/pair_shape.h"
-#include "platform/processor.h"
+#include "encoding/pair_shape.h"
+#include "simd/processor.h"
 
 #include <cstddef>
 #include <cstdint>
-
-#if defined(QUENDIX_SSE2_LOOPS)
-#include <emmintrin.h>
-#endif
-#if defined(QUENDIX_AVX2_LOOPS)
-#include <immintrin.h>
-#endif
 
 namespace quendix {
 
@@ -25,7 +18,7 @@ namespace quendix {
 // ASCII run: a byte of 0x80 and up, or CR, which may start CR LF. The
 // other steps take sixteen bytes at a time, and stop at CR too.
 #if defined(QUENDIX_SSE2_LOOPS)
-struct NarrowSteps {
+struct Sse2Steps {
     static constexpr std::size_t kWidth = 32;
     static unsigned CopyStep(const unsigned char* bytes, char16_t* out) {
         const __m128i zero = _mm_setzero_si128();
@@ -97,7 +90,7 @@ struct NarrowSteps {
 
 #if defined(QUENDIX_AVX2_LOOPS)
 // The same step with one load and two 32-byte widening stores.
-struct WideSteps {
+struct Avx2Steps {
     static constexpr std::size_t kWidth = 32;
     QUENDIX_TARGET_AVX2 static unsigned CopyStep(const unsigned char* bytes, char16_t* out) {
         const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
@@ -110,10 +103,10 @@ struct WideSteps {
         return static_cast<unsigned>(_mm256_movemask_epi8(ends));
     }
     static bool SingleByteStep(const unsigned char* bytes, const char16_t* table, char16_t* out) {
-        return NarrowSteps::SingleByteStep(bytes, table, out);
+        return Sse2Steps::SingleByteStep(bytes, table, out);
     }
     static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
-        return NarrowSteps::IllFormedUtf8Step(bytes, out);
+        return Sse2Steps::IllFormedUtf8Step(bytes, out);
     }
     // Whether 32 bytes whose first is a lead are sixteen ordinary pairs of
     // shape (pair_shape.h), and if so their code points from index (of
@@ -204,9 +197,12 @@ struct ScalarSteps {
 };
 
 #if defined(QUENDIX_SSE2_LOOPS)
-using BaselineSteps = NarrowSteps;
+using BaselineSteps = Sse2Steps;
 #else
 using BaselineSteps = ScalarSteps;
+#endif
+#if !defined(QUENDIX_AVX2_LOOPS)
+using Avx2Steps = BaselineSteps;
 #endif
 
 // Copies the run of ASCII characters other than CR at the start of
@@ -230,10 +226,5 @@ inline std::size_t CopyAsciiRun(const unsigned char* bytes, std::size_t limit, c
 }
 
 } // namespace quendix
-
-#if defined(QUENDIX_AVX2_LOOPS)
-// A read loop built for AVX2 with everything it calls inlined into it.
-#define QUENDIX_WIDE_LOOP QUENDIX_TARGET_AVX2 __attribute__((flatten))
-#endif
 
 #endif

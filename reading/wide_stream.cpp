@@ -1,8 +1,8 @@
-#include "platform/wide_stream.h"
+#include "reading/wide_stream.h"
 
-#include "platform/loop_primitives.h"
-#include "platform/single_byte.h"
-#include "platform/text_runs.h"
+#include "encoding/single_byte.h"
+#include "reading/text_runs.h"
+#include "simd/loop_primitives.h"
 
 namespace quendix {
 
@@ -44,10 +44,8 @@ std::size_t NextStep(WideInputStream& stream, DecoderState& state, DecodedStep* 
 // Decodes the next step the general way and stores its characters at
 // out[count]. False, storing nothing, at the end of input or when the
 // characters would not fit whole (they are left for the next read).
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-bool TakeStep(WideInputStream& stream, char16_t* out, std::size_t& count, std::size_t capacity) {
+__attribute__((noinline)) bool TakeStep(WideInputStream& stream, char16_t* out, std::size_t& count,
+                                        std::size_t capacity) {
     DecoderState state = stream.decoder;
     DecodedStep step;
     const std::size_t used = NextStep(stream, state, &step);
@@ -56,7 +54,7 @@ bool TakeStep(WideInputStream& stream, char16_t* out, std::size_t& count, std::s
         return false;
     }
     std::size_t units = step.count;
-    if (step.count == 1 && step.characters[0] >= 0x10000) {
+    if (step.count == 1 && step.characters[0] >= kFirstPairedCharacter) {
         units = 2;
     }
     if (capacity - count < units) {
@@ -99,21 +97,19 @@ std::size_t ReadAsciiCompatible(WideInputStream& stream, char16_t* out, std::siz
     return count;
 }
 
-#if defined(QUENDIX_WIDE_LOOP)
 template <class Runs>
-QUENDIX_WIDE_LOOP std::size_t ReadAsciiCompatibleWide(WideInputStream& stream, char16_t* out,
+QUENDIX_AVX2_LOOP std::size_t ReadAsciiCompatibleAvx2(WideInputStream& stream, char16_t* out,
                                                       std::size_t capacity) {
-    return ReadAsciiCompatible<WideSteps, Runs>(stream, out, capacity);
+    return ReadAsciiCompatible<Avx2Steps, Runs>(stream, out, capacity);
 }
-#endif
 
 template <class Runs>
 std::size_t ReadWithRuns(WideInputStream& stream, char16_t* out, std::size_t capacity) {
-#if defined(QUENDIX_WIDE_LOOP)
-    if (UseAvx2Loops()) {
-        return ReadAsciiCompatibleWide<Runs>(stream, out, capacity);
+    if constexpr (kAvx2Loops) {
+        if (UseAvx2Loops()) {
+            return ReadAsciiCompatibleAvx2<Runs>(stream, out, capacity);
+        }
     }
-#endif
     return ReadAsciiCompatible<BaselineSteps, Runs>(stream, out, capacity);
 }
 

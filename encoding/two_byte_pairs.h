@@ -9,11 +9,11 @@
 //
 // Big5 is not here: four of its pointers give two code points, and those
 // beyond the BMP are listed apart from its index.
-#ifndef QUENDIX_PLATFORM_TWO_BYTE_PAIRS_H
-#define QUENDIX_PLATFORM_TWO_BYTE_PAIRS_H
+#ifndef QUENDIX_ENCODING_TWO_BYTE_PAIRS_H
+#define QUENDIX_ENCODING_TWO_BYTE_PAIRS_H
 
-#include "platform/encoding_tables.h"
-#include "platform/pair_shape.h"
+#include "encoding/encoding_tables.h"
+#include "encoding/pair_shape.h"
 
 #include <cstddef>
 #include <cstdint>

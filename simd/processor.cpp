@@ -1,11 +1,11 @@
-#include "platform/processor.h"
+#include "simd/processor.h"
 
 namespace quendix {
 namespace processor_detail {
 
 // Constant-initialised: the library runs no code at load, so the processor
 // is asked on the first conversion instead.
-std::atomic<int> avx2State{kNotAsked};
+std::atomic<int> KnownAvx2State{kNotAsked};
 
 int AskForAvx2() {
     int state = kAbsent;
@@ -13,7 +13,7 @@ int AskForAvx2() {
     __builtin_cpu_init();
     state = __builtin_cpu_supports("avx2") ? kPresent : kAbsent;
 #endif
-    avx2State.store(state, std::memory_order_relaxed);
+    KnownAvx2State.store(state, std::memory_order_relaxed);
     return state;
 }
 

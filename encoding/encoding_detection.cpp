@@ -1,7 +1,8 @@
 // Choosing the input's encoding from its first bytes: a byte-order mark,
 // else the XML declaration, else UTF-8. It looks at the raw bytes only,
 // before anything is decoded.
-#include "platform/decode.h"
+#include "encoding/detection.h"
+#include "encoding/labels.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/encoding_tables.h"
+#include "encoding/encoding_tables.h"
 
 namespace quendix {
 

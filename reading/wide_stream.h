@@ -1,15 +1,27 @@
 // The input stream as text: the feed file's bytes (byte_reader.h) decoded
 // (decode.h) into 16-bit characters. Everything lives in the stream and its
 // fixed buffer: nothing is allocated per call.
-#ifndef QUENDIX_PLATFORM_WIDE_STREAM_H
-#define QUENDIX_PLATFORM_WIDE_STREAM_H
+#ifndef QUENDIX_READING_WIDE_STREAM_H
+#define QUENDIX_READING_WIDE_STREAM_H
 
+#include "encoding/decode.h"
+#include "encoding/detection.h"
 #include "platform/byte_reader.h"
-#include "platform/decode.h"
 
 #include <cstddef>
 
 namespace quendix {
+
+// The file's bytes and what decoding them needs: the encoding, the decoder's
+// state between steps, and for a single-byte encoding its character for each
+// byte, filled when the encoding is chosen so its read loop is one lookup per
+// byte.
+struct WideInputStream : ByteInput {
+    Encoding encoding = Encoding::Utf8;
+    EncodingSource encodingSource = EncodingSource::Default;
+    DecoderState decoder;
+    char16_t byteTable[256];
+};
 
 // Reads the first bytes and chooses the encoding from them; call once,
 // before the first read. A chosen encoding, when not null, takes the place

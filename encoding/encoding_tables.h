@@ -3,8 +3,8 @@
 // entry of 0 is a pointer the index leaves out. Each two-byte index holds one
 // entry past its size, 0, so that a four-byte read at its last entry stays
 // inside it.
-#ifndef QUENDIX_PLATFORM_ENCODING_TABLES_H
-#define QUENDIX_PLATFORM_ENCODING_TABLES_H
+#ifndef QUENDIX_ENCODING_ENCODING_TABLES_H
+#define QUENDIX_ENCODING_ENCODING_TABLES_H
 
 #include <cstdint>
 

@@ -8,11 +8,12 @@
 //
 // Each takes bytes[0, size), size at least 1, and returns the bytes used, or
 // 0 when more may follow (atEnd false) and the step needs them.
-#ifndef QUENDIX_PLATFORM_MULTI_BYTE_DECODERS_H
-#define QUENDIX_PLATFORM_MULTI_BYTE_DECODERS_H
+#ifndef QUENDIX_ENCODING_MULTI_BYTE_DECODERS_H
+#define QUENDIX_ENCODING_MULTI_BYTE_DECODERS_H
 
-#include "platform/decode.h"
-#include "platform/encoding_tables.h"
+#include "encoding/encoding.h"
+#include "encoding/encoding_tables.h"
+#include "encoding/step.h"
 
 #include <cstddef>
 

@@ -1,9 +1,10 @@
-#include "platform/decode.h"
+#include "encoding/decode.h"
 
-#include "platform/encoding_tables.h"
-#include "platform/multi_byte_decoders.h"
-#include "platform/single_byte.h"
-#include "platform/utf8.h"
+#include "encoding/encoding_tables.h"
+#include "encoding/multi_byte_decoders.h"
+#include "encoding/single_byte.h"
+#include "encoding/utf16.h"
+#include "encoding/utf8.h"
 
 namespace quendix {
 
@@ -27,20 +28,20 @@ std::size_t DecodeUtf16(const unsigned char* bytes, std::size_t size, bool atEnd
                          : (char32_t{bytes[offset + 1]} << 8) | bytes[offset];
     };
     const char32_t first = unitAt(0);
-    if (first < 0xD800 || first > 0xDFFF) {
+    if (!IsSurrogate(first)) {
         return Give(decoded, first, 2);
     }
-    if (first >= 0xDC00) {
+    if (IsLowSurrogate(first)) {
         return GiveError(decoded, 2);
     }
     if (size < 4) {
         return CutShort(size, atEnd, decoded);
     }
     const char32_t second = unitAt(2);
-    if (second < 0xDC00 || second > 0xDFFF) {
+    if (!IsLowSurrogate(second)) {
         return GiveError(decoded, 2);
     }
-    return Give(decoded, 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00), 4);
+    return Give(decoded, JoinSurrogates(first, second), 4);
 }
 
 // ISO-2022-JP's character sets, switched by escape sequences.

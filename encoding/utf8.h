@@ -2,10 +2,10 @@
 // decoder is inline so that the read loop's fast path for runs of
 // non-ASCII text is this very decoder rather than a second one; paths and
 // command-line arguments read it strictly.
-#ifndef QUENDIX_PLATFORM_UTF8_H
-#define QUENDIX_PLATFORM_UTF8_H
+#ifndef QUENDIX_ENCODING_UTF8_H
+#define QUENDIX_ENCODING_UTF8_H
 
-#include "platform/decode.h"
+#include "encoding/step.h"
 
 #include <cstddef>
 
@@ -105,9 +105,6 @@ std::size_t EncodeUtf8(char32_t value, char* out);
 // U+FFFD and goes on, a path or an argument must be taken as it is or not
 // at all.
 std::size_t DecodeUtf8Strictly(const char* bytes, std::size_t size, char32_t* character);
-
-// True when all size bytes are well-formed UTF-8.
-bool IsWellFormedUtf8(const char* bytes, std::size_t size);
 
 } // namespace quendix
 

@@ -3,8 +3,8 @@
 // encoding's index, (lead - lead base) * row length + (trail - trail base).
 // Each side is at most two ranges of bytes; an unused range is empty
 // (low above high).
-#ifndef QUENDIX_PLATFORM_PAIR_SHAPE_H
-#define QUENDIX_PLATFORM_PAIR_SHAPE_H
+#ifndef QUENDIX_ENCODING_PAIR_SHAPE_H
+#define QUENDIX_ENCODING_PAIR_SHAPE_H
 
 namespace quendix {
 

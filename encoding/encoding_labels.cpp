@@ -1,7 +1,7 @@
 // The encodings' names and labels, as the Encoding Standard lists them
 // (data/encoding/encodings.json, which tests/encoding_choice_test.cpp holds
 // this table to).
-#include "platform/decode.h"
+#include "encoding/labels.h"
 
 #include <cstring>
 
@@ -293,11 +293,6 @@ const char* EncodingName(Encoding encoding) {
 const EncodingLabel* EncodingLabels(std::size_t* count) {
     *count = sizeof kLabels / sizeof kLabels[0];
     return kLabels;
-}
-
-bool IsAsciiCompatible(Encoding encoding) {
-    return encoding != Encoding::Utf16BE && encoding != Encoding::Utf16LE &&
-           encoding != Encoding::Iso2022Jp && encoding != Encoding::Replacement;
 }
 
 } // namespace quendix

@@ -1,4 +1,6 @@
-#include "platform/utf8.h"
+#include "encoding/utf8.h"
+
+#include "encoding/utf16.h"
 
 namespace quendix {
 
@@ -13,10 +15,10 @@ std::size_t EncodeUtf8(char32_t value, char* out) {
         out[1] = byte(0x80 | (value & 0x3F));
         return 2;
     }
-    if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) {
+    if (IsSurrogate(value) || value > 0x10FFFF) {
         return 0;
     }
-    if (value < 0x10000) {
+    if (value < kFirstPairedCharacter) {
         out[0] = byte(0xE0 | (value >> 12));
         out[1] = byte(0x80 | ((value >> 6) & 0x3F));
         out[2] = byte(0x80 | (value & 0x3F));
@@ -37,19 +39,6 @@ std::size_t DecodeUtf8Strictly(const char* bytes, std::size_t size, char32_t* ch
     const bool replaced = *character == kReplacementCharacter &&
                           !(used == 3 && data[0] == 0xEF && data[1] == 0xBF && data[2] == 0xBD);
     return replaced ? 0 : used;
-}
-
-bool IsWellFormedUtf8(const char* bytes, std::size_t size) {
-    std::size_t at = 0;
-    while (at < size) {
-        char32_t character = 0;
-        const std::size_t used = DecodeUtf8Strictly(bytes + at, size - at, &character);
-        if (used == 0) {
-            return false;
-        }
-        at += used;
-    }
-    return true;
 }
 
 } // namespace quendix
