@@ -3,6 +3,8 @@
 #include "convert/feed_storage.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
+#include "platform/utf8.h"
+#include "platform/utf8_block.h"
 #include "platform/wide_stream.h"
 #include "tests/reference_converter.h"
 
@@ -117,6 +119,52 @@ std::string CheckAgainstReferenceDecoder(Encoding encoding, const Bytes& bytes,
         return Describe("characters against the reference decoder",
                         static_cast<long long>(expected.size()),
                         static_cast<long long>(got.size()));
+    }
+    return "";
+}
+
+// The UTF-8 block steps at every offset of the bytes (each block padded
+// with CR, which they never take): every form the build has gives what the
+// plain form gives, and that is what the one-at-a-time decoder gives for
+// the same bytes.
+std::string CheckUtf8Blocks(const Bytes& bytes) {
+    using quendix::kUtf8BlockBytes;
+    using quendix::Utf8Block;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        unsigned char block[kUtf8BlockBytes];
+        for (std::size_t i = 0; i < kUtf8BlockBytes; ++i) {
+            block[i] = at + i < bytes.size() ? bytes[at + i] : '\r';
+        }
+        char16_t plain[kUtf8BlockBytes];
+        const Utf8Block expected = quendix::ScalarUtf8Block(block, plain);
+        std::u16string stepped;
+        for (std::size_t used = 0; used < expected.used;) {
+            char32_t character = 0;
+            used += quendix::DecodeUtf8(block + used, kUtf8BlockBytes - used, false, &character);
+            stepped += static_cast<char16_t>(character);
+        }
+        if (stepped != std::u16string(plain, expected.stored)) {
+            return "the plain UTF-8 block differs from the decoder at byte " + std::to_string(at);
+        }
+        std::vector<Utf8Block (*)(const unsigned char*, char16_t*)> forms;
+#if defined(QUENDIX_SSE2_LOOPS)
+        forms.push_back(quendix::Sse2Utf8Block);
+#endif
+#if defined(QUENDIX_AVX2_LOOPS)
+        if (quendix::UseAvx2Loops()) {
+            forms.push_back(quendix::Avx2Utf8Block);
+        }
+#endif
+        for (auto form : forms) {
+            char16_t out[kUtf8BlockBytes];
+            const Utf8Block got = form(block, out);
+            if (got.used != expected.used || got.stored != expected.stored ||
+                std::u16string(out, got.stored) != stepped) {
+                return Describe("a vector UTF-8 block at byte " + std::to_string(at) +
+                                    ", bytes used",
+                                expected.used, got.used);
+            }
+        }
     }
     return "";
 }
@@ -242,6 +290,9 @@ std::string CheckDecoder(Encoding encoding, const std::string& input) {
     }
     if (failure.empty()) {
         failure = CheckAgainstReferenceDecoder(encoding, bytes, steps);
+    }
+    if (failure.empty() && encoding == Encoding::Utf8) {
+        failure = CheckUtf8Blocks(bytes);
     }
     if (failure.empty()) {
         failure = CheckReads(encoding, bytes);

@@ -7,6 +7,7 @@
 
 #include "platform/pair_shape.h"
 #include "platform/processor.h"
+#include "platform/utf8_block.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -90,6 +91,9 @@ struct NarrowSteps {
                                       _mm_and_si128(highHalf, replacement)));
         return true;
     }
+    static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
+        return Sse2Utf8Block(bytes, out);
+    }
     // Before AVX2 the pairs go one at a time: no PairStep.
     static constexpr unsigned kPairsAStep = 0;
 };
@@ -114,6 +118,9 @@ struct WideSteps {
     }
     static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
         return NarrowSteps::IllFormedUtf8Step(bytes, out);
+    }
+    QUENDIX_TARGET_AVX2 static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
+        return Avx2Utf8Block(bytes, out);
     }
     // Whether 32 bytes whose first is a lead are sixteen ordinary pairs of
     // shape (pair_shape.h), and if so their code points from index (of
@@ -199,6 +206,9 @@ struct ScalarSteps {
             out[i] = bytes[i] < 0x80 ? bytes[i] : 0xFFFD;
         }
         return true;
+    }
+    static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
+        return ScalarUtf8Block(bytes, out);
     }
     static constexpr unsigned kPairsAStep = 0;
 };

@@ -11,6 +11,7 @@
 #include "platform/multi_byte_decoders.h"
 #include "platform/two_byte_pairs.h"
 #include "platform/utf8.h"
+#include "platform/utf8_block.h"
 
 #include <cstddef>
 
@@ -27,11 +28,30 @@ inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
     return 2;
 }
 
-// UTF-8, well-formed or not: the one UTF-8 decoder, called where a whole
-// sequence is sure to be at hand. Text that is not UTF-8 at all (a legacy
-// encoding read without its declaration) is mostly leads with nothing to
-// follow them: after each such error, it goes sixteen bytes a step while no
-// byte continues a sequence.
+// UTF-8, well-formed or not. Sixteen bytes a step while they hold ASCII
+// other than CR and whole two- and three-byte characters, which keeps the
+// spaces and digits between words in the run (utf8_block.h); what the block
+// steps leave goes through the one UTF-8 decoder, called where a whole
+// sequence is sure to be at hand. A block that ends in two ASCII bytes hands
+// the run back to the ASCII loop, whose steps are wider. Text that is not UTF-8 at all (a
+// legacy encoding read without its declaration) is mostly leads with nothing
+// to follow them: after each such error, it goes sixteen bytes a step while
+// no byte continues a sequence.
+// Whether a block step is worth trying at bytes, which hold size: sixteen
+// bytes at hand, and no sign that the run is ending (two ASCII bytes, as
+// after the odd accented word in English) or that the first character is
+// not one the block takes (a four-byte one or an error, as in a legacy
+// encoding read as UTF-8).
+inline bool Utf8BlockMayTake(const unsigned char* bytes, std::size_t size) {
+    if (size < kUtf8BlockBytes) {
+        return false;
+    }
+    auto leadsPairOrTriple = [](const unsigned char* at) {
+        return at[0] >= 0xC2 && at[0] < 0xF0 && (at[1] & 0xC0) == 0x80;
+    };
+    return bytes[0] < 0x80 ? leadsPairOrTriple(bytes + 1) : leadsPairOrTriple(bytes);
+}
+
 struct Utf8Runs {
     template <class Steps>
     static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
@@ -41,7 +61,22 @@ struct Utf8Runs {
         const std::size_t start = stream.position;
         std::size_t position = start;
         std::size_t stored = count;
-        while (filled - position >= kMaxStepBytes && bytes[position] >= 0x80 && stored < capacity) {
+        while (stored < capacity) {
+            if (position != start && Utf8BlockMayTake(bytes + position, filled - position) &&
+                capacity - stored >= kUtf8BlockBytes) {
+                const Utf8Block block = Steps::Utf8BlockStep(bytes + position, out + stored);
+                position += block.used;
+                stored += block.stored;
+                if (block.used >= 2 && bytes[position - 1] < 0x80 && bytes[position - 2] < 0x80) {
+                    break; // most likely an ASCII run, which the ASCII loop takes faster
+                }
+                if (block.used != 0) {
+                    continue;
+                }
+            }
+            if (filled - position < kMaxStepBytes || bytes[position] < 0x80) {
+                break;
+            }
             char32_t character = 0;
             const std::size_t used = DecodeUtf8(bytes + position, kMaxStepBytes, false, &character);
             if (character >= 0x10000 && capacity - stored < 2) {
