@@ -24,6 +24,11 @@ ENCODED_FEEDS = [
     ("gb18030-as-ascii", "utf-8", None, None),
     ("shift_jis-run", "shift_jis", None, None),
     ("shift_jis-run-as-ascii", "utf-8", None, None),
+    ("russian", "utf-8", None, None),
+    ("arabic", "utf-8", None, None),
+    ("japanese", "utf-8", None, None),
+    ("chinese", "utf-8", None, None),
+    ("emoji", "utf-8", None, None),
 ]
 CODECS = {name: codec for name, codec, _, _ in ENCODED_FEEDS}
 TARGETS = {
