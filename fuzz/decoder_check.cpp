@@ -159,7 +159,7 @@ std::string CheckUtf8Blocks(const Bytes& bytes) {
             char16_t out[kUtf8BlockBytes];
             const Utf8Block got = form(block, out);
             if (got.used != expected.used || got.stored != expected.stored ||
-                std::u16string(out, got.stored) != stepped) {
+                got.more != expected.more || std::u16string(out, got.stored) != stepped) {
                 return Describe("a vector UTF-8 block at byte " + std::to_string(at) +
                                     ", bytes used",
                                 expected.used, got.used);

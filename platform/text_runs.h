@@ -32,24 +32,19 @@ inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
 // other than CR and whole two- and three-byte characters, which keeps the
 // spaces and digits between words in the run (utf8_block.h); what the block
 // steps leave goes through the one UTF-8 decoder, called where a whole
-// sequence is sure to be at hand. A block that ends in two ASCII bytes hands
-// the run back to the ASCII loop, whose steps are wider. Text that is not UTF-8 at all (a
-// legacy encoding read without its declaration) is mostly leads with nothing
-// to follow them: after each such error, it goes sixteen bytes a step while
-// no byte continues a sequence.
-// Whether a block step is worth trying at bytes, which hold size: sixteen
-// bytes at hand, and no sign that the run is ending (two ASCII bytes, as
-// after the odd accented word in English) or that the first character is
-// not one the block takes (a four-byte one or an error, as in a legacy
-// encoding read as UTF-8).
-inline bool Utf8BlockMayTake(const unsigned char* bytes, std::size_t size) {
-    if (size < kUtf8BlockBytes) {
-        return false;
-    }
-    auto leadsPairOrTriple = [](const unsigned char* at) {
-        return at[0] >= 0xC2 && at[0] < 0xF0 && (at[1] & 0xC0) == 0x80;
-    };
-    return bytes[0] < 0x80 ? leadsPairOrTriple(bytes + 1) : leadsPairOrTriple(bytes);
+// sequence is sure to be at hand. Text that is not UTF-8 at all (a legacy
+// encoding read without its declaration) is mostly leads with nothing to
+// follow them: after each such error, it goes sixteen bytes a step while no
+// byte continues a sequence.
+// Whether block steps are worth trying at bytes, which hold size, right
+// after a character the one-at-a-time step took: sixteen bytes at hand, and
+// a two- or three-byte character with more text that is not ASCII after
+// it. Not where the run ends (the odd accented letter or short word in
+// English text, taken for less one at a time), nor at a four-byte
+// character or an error (a legacy encoding read as UTF-8).
+inline bool Utf8BlocksWorthTrying(const unsigned char* bytes, std::size_t size) {
+    return bytes[0] >= 0xC2 && bytes[0] < 0xF0 && (bytes[1] & 0xC0) == 0x80 &&
+           size >= kUtf8BlockBytes && bytes[bytes[0] < 0xE0 ? 2 : 3] >= 0x80;
 }
 
 struct Utf8Runs {
@@ -61,22 +56,7 @@ struct Utf8Runs {
         const std::size_t start = stream.position;
         std::size_t position = start;
         std::size_t stored = count;
-        while (stored < capacity) {
-            if (position != start && Utf8BlockMayTake(bytes + position, filled - position) &&
-                capacity - stored >= kUtf8BlockBytes) {
-                const Utf8Block block = Steps::Utf8BlockStep(bytes + position, out + stored);
-                position += block.used;
-                stored += block.stored;
-                if (block.used >= 2 && bytes[position - 1] < 0x80 && bytes[position - 2] < 0x80) {
-                    break; // most likely an ASCII run, which the ASCII loop takes faster
-                }
-                if (block.used != 0) {
-                    continue;
-                }
-            }
-            if (filled - position < kMaxStepBytes || bytes[position] < 0x80) {
-                break;
-            }
+        while (filled - position >= kMaxStepBytes && bytes[position] >= 0x80 && stored < capacity) {
             char32_t character = 0;
             const std::size_t used = DecodeUtf8(bytes + position, kMaxStepBytes, false, &character);
             if (character >= 0x10000 && capacity - stored < 2) {
@@ -91,6 +71,9 @@ struct Utf8Runs {
                     position += 16;
                     stored += 16;
                 }
+            } else if (used < 4 && Utf8BlocksWorthTrying(bytes + position, filled - position)) {
+                position += Utf8BlockRun<Steps>(bytes + position, filled - position, out + stored,
+                                                capacity - stored, stored);
             }
         }
         stream.position = position;

@@ -27,11 +27,20 @@ constexpr std::size_t kUtf8BlockBytes = 16;
 // What one block step took: used bytes from the input, stored 16-bit
 // characters to the output. Both are 0 when the first character is not one
 // the step takes. Out needs room for kUtf8BlockBytes characters, which the
-// step may all write.
+// step may all write. more: whether another block step is worth trying
+// right after, which is when the step went up to the block's end (but for a
+// character cut by it) and its last eight bytes were not all ASCII; else
+// the run has met something the block steps leave, or ASCII that the
+// ASCII loop takes faster.
 struct Utf8Block {
     unsigned used;
     unsigned stored;
+    bool more;
 };
+
+// The bytes a step must take for another to follow: the block's end, or a
+// three-byte character cut by it two bytes before.
+constexpr unsigned kUtf8BlockGoesOn = 14;
 
 // The plain form: the vector forms must give exactly this, and builds
 // without vectors run it.
@@ -57,7 +66,11 @@ inline Utf8Block ScalarUtf8Block(const unsigned char* bytes, char16_t* out) {
             break;
         }
     }
-    return {at, stored};
+    bool nonAsciiEnd = false;
+    for (unsigned i = kUtf8BlockBytes / 2; i < kUtf8BlockBytes; ++i) {
+        nonAsciiEnd = nonAsciiEnd || bytes[i] >= 0x80;
+    }
+    return {at, stored, at >= kUtf8BlockGoesOn && nonAsciiEnd};
 }
 
 namespace utf8_block_detail {
@@ -73,31 +86,29 @@ struct Plan {
     unsigned used;
 };
 
-// ascii: below 0x80; continuation: 0x80 to 0xBF; pair and triple: leads of
-// two- and three-byte characters (C2 to DF, E0 to EF); carriageReturn: CR;
-// tooLowAfter (below A0) and tooHighAfter (above 9F) mark the bytes after
-// E0 and ED that would make an overlong form or a surrogate.
+// The block's characters from one bit per byte of each kind: nonAscii (0x80
+// and up), continuation (0x80 to 0xBF), pair and triple (leads of two- and
+// three-byte characters, C2 to DF and E0 to EF), and stops: bytes the step
+// never takes however they stand (CR, the second byte of an overlong form
+// or a surrogate).
 struct ByteKinds {
-    unsigned ascii;
+    unsigned nonAscii;
     unsigned continuation;
     unsigned pair;
     unsigned triple;
-    unsigned carriageReturn;
-    unsigned tooLowAfter;
-    unsigned tooHighAfter;
+    unsigned stops;
 };
 
 inline Plan PlanBlock(const ByteKinds& kinds) {
-    const unsigned expected = kinds.pair << 1 | kinds.triple << 1 | kinds.triple << 2;
-    const unsigned other =
-        ~(kinds.ascii | kinds.continuation | kinds.pair | kinds.triple) & kBlockBits;
+    const unsigned expected = (kinds.pair | kinds.triple) << 1 | kinds.triple << 2;
+    const unsigned other = kinds.nonAscii & ~(kinds.continuation | kinds.pair | kinds.triple);
     // A byte that breaks the block: a continuation where none belongs or
     // none where one does (past the block, the character is cut), a byte
-    // that never starts a character here, CR, or an out-of-range second byte.
-    const unsigned breaks = (kinds.continuation ^ expected) | other | kinds.carriageReturn |
-                            kinds.tooLowAfter | kinds.tooHighAfter | (kBlockBits + 1);
-    const unsigned before = (1u << __builtin_ctz(breaks)) - 1;
-    const unsigned ends = (kinds.ascii | kinds.pair << 1 | kinds.triple << 2) & before;
+    // that never starts a character here, or a stop.
+    const unsigned breaks =
+        (kinds.continuation ^ expected) | other | kinds.stops | (kBlockBits + 1);
+    const unsigned before = (breaks & (0u - breaks)) - 1;
+    const unsigned ends = (~kinds.nonAscii | kinds.pair << 1 | kinds.triple << 2) & before;
     if (ends == 0) {
         return {0, 0};
     }
@@ -116,28 +127,49 @@ struct BitCounts {
 inline constexpr BitCounts kBitCounts{};
 
 #if defined(QUENDIX_SSE2_LOOPS)
-// Continuation bytes, 0x80 to 0xBF, are the signed bytes below -64, leads
-// C2 to DF those from -62 to -33, and leads E0 to EF those from -32 to -17.
-inline Plan Sse2PlanBlock(__m128i block) {
-    auto mask = [](__m128i lanes) { return static_cast<unsigned>(_mm_movemask_epi8(lanes)); };
-    auto between = [&](int low, int high) {
-        return mask(
-            _mm_and_si128(_mm_cmpgt_epi8(block, _mm_set1_epi8(static_cast<char>(low - 1))),
-                          _mm_cmplt_epi8(block, _mm_set1_epi8(static_cast<char>(high + 1)))));
+inline unsigned Sse2Mask(__m128i lanes) {
+    return static_cast<unsigned>(_mm_movemask_epi8(lanes));
+}
+
+// Bytes that would make a three-byte character an overlong form (below A0
+// after E0) or a surrogate (above 9F after ED). Only text with E0 or ED
+// leads has them to look for.
+inline unsigned Sse2OutOfRangeSeconds(__m128i block, unsigned continuation) {
+    const unsigned leadE0 = Sse2Mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xE0))));
+    const unsigned leadED = Sse2Mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xED))));
+    if ((leadE0 | leadED) == 0) {
+        return 0;
+    }
+    const unsigned lowSecond = Sse2Mask(_mm_cmplt_epi8(block, _mm_set1_epi8(-96))); // 80 to 9F
+    return (leadE0 << 1 & lowSecond) | (leadED << 1 & continuation & ~lowSecond);
+}
+
+// Byte kinds by signed comparisons: continuation bytes are those below -64;
+// adding 0xBE puts leads C2 to DF, and adding 0xA0 leads E0 to EF, at the
+// bottom of the signed range, where no other byte lands.
+inline ByteKinds Sse2ByteKinds(__m128i block) {
+    auto below = [](__m128i lanes, int limit) {
+        return Sse2Mask(_mm_cmplt_epi8(lanes, _mm_set1_epi8(static_cast<char>(limit))));
     };
-    auto equal = [&](int value) {
-        return mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(value))));
+    auto shifted = [&](int by) {
+        return _mm_add_epi8(block, _mm_set1_epi8(static_cast<char>(by)));
     };
     ByteKinds kinds{};
-    kinds.ascii = ~mask(block) & kBlockBits;
-    kinds.continuation = mask(_mm_cmplt_epi8(block, _mm_set1_epi8(-64)));
-    kinds.pair = between(-62, -33);
-    kinds.triple = between(-32, -17);
-    kinds.carriageReturn = equal('\r');
-    const unsigned lowSecond = mask(_mm_cmplt_epi8(block, _mm_set1_epi8(-96))); // 80 to 9F
-    kinds.tooLowAfter = equal(0xE0) << 1 & lowSecond;
-    kinds.tooHighAfter = equal(0xED) << 1 & kinds.continuation & ~lowSecond;
-    return PlanBlock(kinds);
+    kinds.nonAscii = Sse2Mask(block);
+    kinds.continuation = below(block, -64);
+    kinds.pair = below(shifted(0xBE), -98);
+    kinds.triple = below(shifted(0xA0), -112);
+    kinds.stops = Sse2Mask(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
+    if (kinds.triple != 0) {
+        kinds.stops |= Sse2OutOfRangeSeconds(block, kinds.continuation);
+    }
+    return kinds;
+}
+
+// Whether a step that used so many bytes of a block with these kinds should
+// be followed by another (Utf8Block::more).
+inline bool GoesOn(unsigned used, const ByteKinds& kinds) {
+    return used >= kUtf8BlockGoesOn && (kinds.nonAscii >> kUtf8BlockBytes / 2) != 0;
 }
 
 // Every byte's value if it ended a character: itself for ASCII, else its
@@ -214,11 +246,17 @@ QUENDIX_TARGET_AVX2 inline __m128i LoadShuffle(unsigned bits) {
 inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
     using namespace utf8_block_detail;
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    const Plan plan = Sse2PlanBlock(block);
-    if (plan.used == 0) {
-        return {0, 0};
-    }
     const __m128i zero = _mm_setzero_si128();
+    const ByteKinds kinds = Sse2ByteKinds(block);
+    if ((kinds.nonAscii | kinds.stops) == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+        return {kUtf8BlockBytes, kUtf8BlockBytes, false};
+    }
+    const Plan plan = PlanBlock(kinds);
+    if (plan.used == 0) {
+        return {0, 0, false};
+    }
     const __m128i one = _mm_slli_si128(block, 1);
     const __m128i two = _mm_slli_si128(block, 2);
     alignas(16) char16_t values[kUtf8BlockBytes];
@@ -232,7 +270,7 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
     for (unsigned ends = plan.ends; ends != 0; ends &= ends - 1) {
         out[stored++] = values[__builtin_ctz(ends)];
     }
-    return {plan.used, stored};
+    return {plan.used, stored, GoesOn(plan.used, kinds)};
 }
 #endif
 
@@ -242,9 +280,14 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
 QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
     using namespace utf8_block_detail;
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    const Plan plan = Sse2PlanBlock(block);
+    const ByteKinds kinds = Sse2ByteKinds(block);
+    if ((kinds.nonAscii | kinds.stops) == 0) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(block));
+        return {kUtf8BlockBytes, kUtf8BlockBytes, false};
+    }
+    const Plan plan = PlanBlock(kinds);
     if (plan.used == 0) {
-        return {0, 0};
+        return {0, 0, false};
     }
     const unsigned low = plan.ends & 0xFF;
     const unsigned high = plan.ends >> 8;
@@ -254,9 +297,27 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + lowCount),
                      _mm256_extracti128_si256(packed, 1));
-    return {plan.used, lowCount + kBitCounts.count[high]};
+    return {plan.used, lowCount + kBitCounts.count[high], GoesOn(plan.used, kinds)};
 }
 #endif
+
+// Block steps one after another from bytes (size of them at hand) while
+// each goes on to the next block, with out's room for room characters.
+// Returns the bytes used; adds the characters stored to stored.
+template <class Steps>
+std::size_t Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
+                         std::size_t room, std::size_t& stored) {
+    std::size_t used = 0;
+    const std::size_t start = stored;
+    bool more = true;
+    while (more && size - used >= kUtf8BlockBytes && room - (stored - start) >= kUtf8BlockBytes) {
+        const Utf8Block block = Steps::Utf8BlockStep(bytes + used, out + (stored - start));
+        used += block.used;
+        stored += block.stored;
+        more = block.more;
+    }
+    return used;
+}
 
 } // namespace quendix
 
