@@ -7,7 +7,7 @@
 
 #include "platform/pair_shape.h"
 #include "platform/processor.h"
-#include "platform/utf8_block.h"
+#include "platform/utf8_block_avx2.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -12,12 +12,10 @@
 #include "platform/processor.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #if defined(QUENDIX_SSE2_LOOPS)
 #include <emmintrin.h>
-#endif
-#if defined(QUENDIX_AVX2_LOOPS)
-#include <immintrin.h>
 #endif
 
 namespace quendix {
@@ -38,25 +36,33 @@ struct Utf8Block {
     bool more;
 };
 
-// The bytes a step must take for another to follow: the block's end, or a
-// three-byte character cut by it two bytes before.
-constexpr unsigned kUtf8BlockGoesOn = 14;
+// The widest block step's bytes: a run of block steps goes on while this
+// many bytes are at hand and as many characters fit.
+constexpr std::size_t kUtf8RunMargin = 32;
 
-// The plain form: the vector forms must give exactly this, and builds
-// without vectors run it.
-inline Utf8Block ScalarUtf8Block(const unsigned char* bytes, char16_t* out) {
+// Whether a step that used so many of a block's width bytes should be
+// followed by another: it went to the block's end, or to a three-byte
+// character cut by it, and the block's second half was not all ASCII.
+inline bool GoesOn(unsigned used, unsigned width, bool nonAsciiSecondHalf) {
+    return used + 2 >= width && nonAsciiSecondHalf;
+}
+
+// The plain form of a block step of width bytes (16 or 32): the vector
+// forms must give exactly this, and builds without vectors run it.
+inline Utf8Block ScalarUtf8Block(const unsigned char* bytes, char16_t* out,
+                                 unsigned width = kUtf8BlockBytes) {
     unsigned at = 0;
     unsigned stored = 0;
     auto continues = [&](unsigned i) { return (bytes[i] & 0xC0) == 0x80; };
-    while (at < kUtf8BlockBytes) {
+    while (at < width) {
         const unsigned lead = bytes[at];
         if (lead < 0x80 && lead != '\r') {
             out[stored++] = static_cast<char16_t>(lead);
             at += 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF && at + 1 < kUtf8BlockBytes && continues(at + 1)) {
+        } else if (lead >= 0xC2 && lead <= 0xDF && at + 1 < width && continues(at + 1)) {
             out[stored++] = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[at + 1] & 0x3F));
             at += 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF && at + 2 < kUtf8BlockBytes && continues(at + 1) &&
+        } else if (lead >= 0xE0 && lead <= 0xEF && at + 2 < width && continues(at + 1) &&
                    continues(at + 2) && !(lead == 0xE0 && bytes[at + 1] < 0xA0) &&
                    !(lead == 0xED && bytes[at + 1] > 0x9F)) {
             out[stored++] = static_cast<char16_t>(
@@ -66,23 +72,19 @@ inline Utf8Block ScalarUtf8Block(const unsigned char* bytes, char16_t* out) {
             break;
         }
     }
-    bool nonAsciiEnd = false;
-    for (unsigned i = kUtf8BlockBytes / 2; i < kUtf8BlockBytes; ++i) {
-        nonAsciiEnd = nonAsciiEnd || bytes[i] >= 0x80;
+    bool nonAsciiSecondHalf = false;
+    for (unsigned i = width / 2; i < width; ++i) {
+        nonAsciiSecondHalf = nonAsciiSecondHalf || bytes[i] >= 0x80;
     }
-    return {at, stored, at >= kUtf8BlockGoesOn && nonAsciiEnd};
+    return {at, stored, GoesOn(at, width, nonAsciiSecondHalf)};
 }
 
 namespace utf8_block_detail {
 
-// Bits 0 to 15 of a 32-bit mask set for the block's 16 bytes; bits above
-// stand for bytes past the block.
-constexpr unsigned kBlockBits = 0xFFFF;
-
 // The last byte of each whole character the step takes (ends), and how many
 // bytes those characters cover (used), from one bit per byte of each kind.
 struct Plan {
-    unsigned ends;
+    std::uint64_t ends;
     unsigned used;
 };
 
@@ -90,29 +92,37 @@ struct Plan {
 // and up), continuation (0x80 to 0xBF), pair and triple (leads of two- and
 // three-byte characters, C2 to DF and E0 to EF), and stops: bytes the step
 // never takes however they stand (CR, the second byte of an overlong form
-// or a surrogate).
+// or a surrogate). Bits from width up stand for bytes past the block.
 struct ByteKinds {
-    unsigned nonAscii;
-    unsigned continuation;
-    unsigned pair;
-    unsigned triple;
-    unsigned stops;
+    std::uint64_t nonAscii;
+    std::uint64_t continuation;
+    std::uint64_t pair;
+    std::uint64_t triple;
+    std::uint64_t stops;
 };
 
-inline Plan PlanBlock(const ByteKinds& kinds) {
-    const unsigned expected = (kinds.pair | kinds.triple) << 1 | kinds.triple << 2;
-    const unsigned other = kinds.nonAscii & ~(kinds.continuation | kinds.pair | kinds.triple);
+inline Plan PlanBlock(const ByteKinds& kinds, unsigned width) {
+    const std::uint64_t expected = (kinds.pair | kinds.triple) << 1 | kinds.triple << 2;
+    const std::uint64_t other = kinds.nonAscii & ~(kinds.continuation | kinds.pair | kinds.triple);
     // A byte that breaks the block: a continuation where none belongs or
     // none where one does (past the block, the character is cut), a byte
     // that never starts a character here, or a stop.
-    const unsigned breaks =
-        (kinds.continuation ^ expected) | other | kinds.stops | (kBlockBits + 1);
-    const unsigned before = (breaks & (0u - breaks)) - 1;
-    const unsigned ends = (~kinds.nonAscii | kinds.pair << 1 | kinds.triple << 2) & before;
+    const std::uint64_t breaks =
+        (kinds.continuation ^ expected) | other | kinds.stops | std::uint64_t{1} << width;
+    const std::uint64_t before = (breaks & (0 - breaks)) - 1;
+    const std::uint64_t ends = (~kinds.nonAscii | kinds.pair << 1 | kinds.triple << 2) & before;
     if (ends == 0) {
         return {0, 0};
     }
-    return {ends, 32u - static_cast<unsigned>(__builtin_clz(ends))};
+    return {ends, 64u - static_cast<unsigned>(__builtin_clzll(ends))};
+}
+
+// The second bytes that would make a three-byte character an overlong form
+// (below A0 after E0) or a surrogate (above 9F after ED), from the bits of
+// the leads E0 and ED and of the bytes from 80 to 9F.
+inline std::uint64_t OutOfRangeSeconds(std::uint64_t leadE0, std::uint64_t leadED,
+                                       std::uint64_t lowSecond, std::uint64_t continuation) {
+    return (leadE0 << 1 & lowSecond) | (leadED << 1 & continuation & ~lowSecond);
 }
 
 // The number of set bits in each byte value: the byte's ends as characters.
@@ -131,9 +141,7 @@ inline unsigned Sse2Mask(__m128i lanes) {
     return static_cast<unsigned>(_mm_movemask_epi8(lanes));
 }
 
-// Bytes that would make a three-byte character an overlong form (below A0
-// after E0) or a surrogate (above 9F after ED). Only text with E0 or ED
-// leads has them to look for.
+// Only text with E0 or ED leads has out-of-range second bytes to look for.
 inline unsigned Sse2OutOfRangeSeconds(__m128i block, unsigned continuation) {
     const unsigned leadE0 = Sse2Mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xE0))));
     const unsigned leadED = Sse2Mask(_mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(0xED))));
@@ -141,7 +149,7 @@ inline unsigned Sse2OutOfRangeSeconds(__m128i block, unsigned continuation) {
         return 0;
     }
     const unsigned lowSecond = Sse2Mask(_mm_cmplt_epi8(block, _mm_set1_epi8(-96))); // 80 to 9F
-    return (leadE0 << 1 & lowSecond) | (leadED << 1 & continuation & ~lowSecond);
+    return static_cast<unsigned>(OutOfRangeSeconds(leadE0, leadED, lowSecond, continuation));
 }
 
 // Byte kinds by signed comparisons: continuation bytes are those below -64;
@@ -161,15 +169,9 @@ inline ByteKinds Sse2ByteKinds(__m128i block) {
     kinds.triple = below(shifted(0xA0), -112);
     kinds.stops = Sse2Mask(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')));
     if (kinds.triple != 0) {
-        kinds.stops |= Sse2OutOfRangeSeconds(block, kinds.continuation);
+        kinds.stops |= Sse2OutOfRangeSeconds(block, static_cast<unsigned>(kinds.continuation));
     }
     return kinds;
-}
-
-// Whether a step that used so many bytes of a block with these kinds should
-// be followed by another (Utf8Block::more).
-inline bool GoesOn(unsigned used, const ByteKinds& kinds) {
-    return used >= kUtf8BlockGoesOn && (kinds.nonAscii >> kUtf8BlockBytes / 2) != 0;
 }
 
 // Every byte's value if it ended a character: itself for ASCII, else its
@@ -192,52 +194,6 @@ inline __m128i Sse2EndValues(__m128i at, __m128i one, __m128i two) {
 }
 #endif
 
-#if defined(QUENDIX_AVX2_LOOPS)
-// For each set of eight bits, the byte shuffle that moves the 16-bit lanes
-// whose bits are set to the front, in order.
-struct PackShuffles {
-    unsigned char control[256][16];
-    constexpr PackShuffles() : control{} {
-        for (unsigned bits = 0; bits < 256; ++bits) {
-            unsigned next = 0;
-            for (unsigned lane = 0; lane < 8; ++lane) {
-                if ((bits >> lane & 1) != 0) {
-                    control[bits][2 * next] = static_cast<unsigned char>(2 * lane);
-                    control[bits][2 * next + 1] = static_cast<unsigned char>(2 * lane + 1);
-                    ++next;
-                }
-            }
-            for (; next < 8; ++next) {
-                control[bits][2 * next] = 0x80;
-                control[bits][2 * next + 1] = 0x80;
-            }
-        }
-    }
-};
-inline constexpr PackShuffles kPackShuffles{};
-
-QUENDIX_TARGET_AVX2 inline __m256i Avx2EndValues(__m128i block) {
-    const __m256i at = _mm256_cvtepu8_epi16(block);
-    const __m256i one = _mm256_cvtepu8_epi16(_mm_slli_si128(block, 1));
-    const __m256i two = _mm256_cvtepu8_epi16(_mm_slli_si128(block, 2));
-    const __m256i six = _mm256_set1_epi16(0x3F);
-    const __m256i tripleEnd =
-        _mm256_cmpeq_epi16(_mm256_and_si256(two, _mm256_set1_epi16(0xF0)), _mm256_set1_epi16(0xE0));
-    const __m256i leadBits =
-        _mm256_or_si256(_mm256_set1_epi16(0x1F), _mm256_and_si256(tripleEnd, six));
-    const __m256i joined =
-        _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(at, six),
-                                        _mm256_slli_epi16(_mm256_and_si256(one, leadBits), 6)),
-                        _mm256_and_si256(tripleEnd, _mm256_slli_epi16(two, 12)));
-    const __m256i ascii = _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), at);
-    return _mm256_blendv_epi8(joined, at, ascii);
-}
-
-QUENDIX_TARGET_AVX2 inline __m128i LoadShuffle(unsigned bits) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackShuffles.control[bits]));
-}
-#endif
-
 } // namespace utf8_block_detail
 
 #if defined(QUENDIX_SSE2_LOOPS)
@@ -253,7 +209,7 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
         return {kUtf8BlockBytes, kUtf8BlockBytes, false};
     }
-    const Plan plan = PlanBlock(kinds);
+    const Plan plan = PlanBlock(kinds, kUtf8BlockBytes);
     if (plan.used == 0) {
         return {0, 0, false};
     }
@@ -267,37 +223,11 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
                     Sse2EndValues(_mm_unpackhi_epi8(block, zero), _mm_unpackhi_epi8(one, zero),
                                   _mm_unpackhi_epi8(two, zero)));
     unsigned stored = 0;
-    for (unsigned ends = plan.ends; ends != 0; ends &= ends - 1) {
+    for (auto ends = static_cast<unsigned>(plan.ends); ends != 0; ends &= ends - 1) {
         out[stored++] = values[__builtin_ctz(ends)];
     }
-    return {plan.used, stored, GoesOn(plan.used, kinds)};
-}
-#endif
-
-#if defined(QUENDIX_AVX2_LOOPS)
-// Each half of eight values is packed by one shuffle; the second half's go
-// right after the first's.
-QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
-    using namespace utf8_block_detail;
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    const ByteKinds kinds = Sse2ByteKinds(block);
-    if ((kinds.nonAscii | kinds.stops) == 0) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(block));
-        return {kUtf8BlockBytes, kUtf8BlockBytes, false};
-    }
-    const Plan plan = PlanBlock(kinds);
-    if (plan.used == 0) {
-        return {0, 0, false};
-    }
-    const unsigned low = plan.ends & 0xFF;
-    const unsigned high = plan.ends >> 8;
-    const __m256i packed = _mm256_shuffle_epi8(
-        Avx2EndValues(block), _mm256_set_m128i(LoadShuffle(high), LoadShuffle(low)));
-    const unsigned lowCount = kBitCounts.count[low];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + lowCount),
-                     _mm256_extracti128_si256(packed, 1));
-    return {plan.used, lowCount + kBitCounts.count[high], GoesOn(plan.used, kinds)};
+    return {plan.used, stored,
+            GoesOn(plan.used, kUtf8BlockBytes, (kinds.nonAscii >> kUtf8BlockBytes / 2) != 0)};
 }
 #endif
 
@@ -310,7 +240,7 @@ std::size_t Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t*
     std::size_t used = 0;
     const std::size_t start = stored;
     bool more = true;
-    while (more && size - used >= kUtf8BlockBytes && room - (stored - start) >= kUtf8BlockBytes) {
+    while (more && size - used >= kUtf8RunMargin && room - (stored - start) >= kUtf8RunMargin) {
         const Utf8Block block = Steps::Utf8BlockStep(bytes + used, out + (stored - start));
         used += block.used;
         stored += block.stored;

@@ -4,6 +4,7 @@
 // every offset of a vector block, across the end of the input buffer, and
 // at every cut of a small capacity, in every encoding. The same tests run
 // against the SSE2-only and scalar builds.
+#include "fuzz/checks.h"
 #include "platform/decode.h"
 #include "platform/wide_stream.h"
 #include "tests/reference_converter.h"
@@ -246,6 +247,9 @@ TEST(TextReading, Utf8WordRunsEndAtEveryKindOfStop) {
                 runs += stop;
             }
         }
+        // The block steps at every offset, against the plain form and the
+        // one-at-a-time decoder.
+        EXPECT_EQ(quendix_fuzz::CheckDecoder(quendix::Encoding::Utf8, runs), "");
         for (std::size_t capacity : {3, 17, 128000}) {
             ExpectSameText(runs, capacity);
         }
