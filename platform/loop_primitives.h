@@ -94,6 +94,12 @@ struct NarrowSteps {
     static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
         return Sse2Utf8Block(bytes, out);
     }
+    // Apart from the read loop, which would otherwise set up the block
+    // steps' constants on every run of characters, blocks taken or not.
+    QUENDIX_APART static Utf8Taken Utf8Blocks(const unsigned char* bytes, std::size_t size,
+                                              char16_t* out, std::size_t room) {
+        return Utf8BlockRun<NarrowSteps>(bytes, size, out, room);
+    }
     // Before AVX2 the pairs go one at a time: no PairStep.
     static constexpr unsigned kPairsAStep = 0;
 };
@@ -121,6 +127,10 @@ struct WideSteps {
     }
     QUENDIX_TARGET_AVX2 static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
         return Avx2Utf8Block(bytes, out);
+    }
+    QUENDIX_TARGET_AVX2 __attribute__((noinline, flatten)) static Utf8Taken
+    Utf8Blocks(const unsigned char* bytes, std::size_t size, char16_t* out, std::size_t room) {
+        return Utf8BlockRun<WideSteps>(bytes, size, out, room);
     }
     // Whether 32 bytes whose first is a lead are sixteen ordinary pairs of
     // shape (pair_shape.h), and if so their code points from index (of
@@ -209,6 +219,10 @@ struct ScalarSteps {
     }
     static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
         return ScalarUtf8Block(bytes, out);
+    }
+    static Utf8Taken Utf8Blocks(const unsigned char* bytes, std::size_t size, char16_t* out,
+                                std::size_t room) {
+        return Utf8BlockRun<ScalarSteps>(bytes, size, out, room);
     }
     static constexpr unsigned kPairsAStep = 0;
 };

@@ -22,6 +22,14 @@ namespace quendix {
 
 constexpr std::size_t kUtf8BlockBytes = 16;
 
+// Keeps a function out of its callers (the block runs, whose vector
+// constants would otherwise be set up wherever they might be called).
+#if defined(__GNUC__)
+#define QUENDIX_APART __attribute__((noinline))
+#else
+#define QUENDIX_APART
+#endif
+
 // What one block step took: used bytes from the input, stored 16-bit
 // characters to the output. Both are 0 when the first character is not one
 // the step takes. Out needs room for kUtf8BlockBytes characters, which the
@@ -231,22 +239,26 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
 }
 #endif
 
+// What a run of block steps took: bytes used, characters stored.
+struct Utf8Taken {
+    std::size_t used;
+    std::size_t stored;
+};
+
 // Block steps one after another from bytes (size of them at hand) while
 // each goes on to the next block, with out's room for room characters.
-// Returns the bytes used; adds the characters stored to stored.
 template <class Steps>
-std::size_t Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
-                         std::size_t room, std::size_t& stored) {
-    std::size_t used = 0;
-    const std::size_t start = stored;
+Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
+                       std::size_t room) {
+    Utf8Taken taken{0, 0};
     bool more = true;
-    while (more && size - used >= kUtf8RunMargin && room - (stored - start) >= kUtf8RunMargin) {
-        const Utf8Block block = Steps::Utf8BlockStep(bytes + used, out + (stored - start));
-        used += block.used;
-        stored += block.stored;
+    while (more && size - taken.used >= kUtf8RunMargin && room - taken.stored >= kUtf8RunMargin) {
+        const Utf8Block block = Steps::Utf8BlockStep(bytes + taken.used, out + taken.stored);
+        taken.used += block.used;
+        taken.stored += block.stored;
         more = block.more;
     }
-    return used;
+    return taken;
 }
 
 } // namespace quendix
