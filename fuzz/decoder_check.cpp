@@ -3,8 +3,8 @@
 #include "convert/feed_storage.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
+#include "fuzz/utf8_block_check.h"
 #include "platform/utf8.h"
-#include "platform/utf8_block_avx2.h"
 #include "platform/wide_stream.h"
 #include "tests/reference_converter.h"
 
@@ -119,71 +119,6 @@ std::string CheckAgainstReferenceDecoder(Encoding encoding, const Bytes& bytes,
         return Describe("characters against the reference decoder",
                         static_cast<long long>(expected.size()),
                         static_cast<long long>(got.size()));
-    }
-    return "";
-}
-
-// The UTF-8 block steps at every offset of the bytes (each block padded
-// with CR, which they never take): every form the build has gives what the
-// plain form of its width gives, and that is what the one-at-a-time decoder
-// gives for the same bytes.
-struct Utf8BlockForm {
-    quendix::Utf8Block (*step)(const unsigned char*, char16_t*);
-    unsigned width;
-};
-
-std::vector<Utf8BlockForm> Utf8BlockForms() {
-    std::vector<Utf8BlockForm> forms;
-#if defined(QUENDIX_SSE2_LOOPS)
-    forms.push_back({quendix::Sse2Utf8Block, quendix::kUtf8BlockBytes});
-#endif
-#if defined(QUENDIX_AVX2_LOOPS)
-    if (quendix::UseAvx2Loops()) {
-        forms.push_back({quendix::Avx2Utf8Block, quendix::kAvx2Utf8BlockBytes});
-    }
-#endif
-    return forms;
-}
-
-std::string CheckUtf8Block(const unsigned char* block, const Utf8BlockForm* form, unsigned width) {
-    char16_t plain[quendix::kUtf8RunMargin];
-    const quendix::Utf8Block expected = quendix::ScalarUtf8Block(block, plain, width);
-    std::u16string stepped;
-    for (std::size_t used = 0; used < expected.used;) {
-        char32_t character = 0;
-        used += quendix::DecodeUtf8(block + used, width - used, false, &character);
-        stepped += static_cast<char16_t>(character);
-    }
-    if (stepped != std::u16string(plain, expected.stored)) {
-        return "the plain UTF-8 block differs from the decoder";
-    }
-    if (form == nullptr) {
-        return "";
-    }
-    char16_t out[quendix::kUtf8RunMargin];
-    const quendix::Utf8Block got = form->step(block, out);
-    if (got.used != expected.used || got.stored != expected.stored || got.more != expected.more ||
-        std::u16string(out, got.stored) != stepped) {
-        return Describe("a vector UTF-8 block of " + std::to_string(width) + " bytes, bytes used",
-                        expected.used, got.used);
-    }
-    return "";
-}
-
-std::string CheckUtf8Blocks(const Bytes& bytes) {
-    const std::vector<Utf8BlockForm> forms = Utf8BlockForms();
-    for (std::size_t at = 0; at < bytes.size(); ++at) {
-        unsigned char block[quendix::kUtf8RunMargin];
-        for (std::size_t i = 0; i < quendix::kUtf8RunMargin; ++i) {
-            block[i] = at + i < bytes.size() ? bytes[at + i] : '\r';
-        }
-        std::string failure = CheckUtf8Block(block, nullptr, quendix::kUtf8BlockBytes);
-        for (std::size_t i = 0; i < forms.size() && failure.empty(); ++i) {
-            failure = CheckUtf8Block(block, &forms[i], forms[i].width);
-        }
-        if (!failure.empty()) {
-            return failure + " at byte " + std::to_string(at);
-        }
     }
     return "";
 }
