@@ -24,6 +24,11 @@ ENCODED_FEEDS = [
     ("gb18030-as-ascii", "utf-8", None, None),
     ("shift_jis-run", "shift_jis", None, None),
     ("shift_jis-run-as-ascii", "utf-8", None, None),
+    ("russian", "utf-8", None, None),
+    ("arabic", "utf-8", None, None),
+    ("japanese", "utf-8", None, None),
+    ("chinese", "utf-8", None, None),
+    ("emoji", "utf-8", None, None),
 ]
 CODECS = {name: codec for name, codec, _, _ in ENCODED_FEEDS}
 TARGETS = {
@@ -146,14 +151,18 @@ def main():
             convert["mbps"], ipc[feed][0], 1e6 / convert["mbps"], floor["us"],
             convert["us"] / floor["us"], plain["us"], plain["us"] / convert["us"], rss[feed]))
     print()
-    print("| Feed | Bytes | Characters | ConvertFile µs/call | × typical | Instructions/byte |")
-    print("|---|---:|---:|---:|---:|---:|")
+    print("| Feed | Bytes | Characters | ConvertFile µs/call | × typical | Instructions/byte "
+          "| iconv(3) decoding µs | ConvertFile ÷ iconv |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|")
     typical_us = times[("typical", "ConvertFile")]["us"]
     for feed, _, _, _ in ENCODED_FEEDS:
         path = os.path.join(args.feeds, feed + ".xml")
         us = times[(feed, "ConvertFile")]["us"]
-        print("| %s | %d | %d | %.1f | %.2f | %.2f |" % (
-            feed, os.path.getsize(path), characters(path), us, us / typical_us, ipc[feed][1]))
+        iconv_us = times.get((feed, "Iconv"), {}).get("us")
+        against = ("%.1f | %.2f" % (iconv_us, us / iconv_us)) if iconv_us else "— | —"
+        print("| %s | %d | %d | %.1f | %.2f | %.2f | %s |" % (
+            feed, os.path.getsize(path), characters(path), us, us / typical_us, ipc[feed][1],
+            against))
     print()
     print(decoding_budgets(args.feeds, times, typical_us))
     print()

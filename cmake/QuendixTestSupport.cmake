@@ -18,6 +18,7 @@ add_library(quendix_test_support STATIC
   ${QUENDIX_ROOT_DIR}/fuzz/conversion_check.cpp
   ${QUENDIX_ROOT_DIR}/fuzz/decoder_check.cpp
   ${QUENDIX_ROOT_DIR}/fuzz/load_check.cpp
+  ${QUENDIX_ROOT_DIR}/fuzz/utf8_block_check.cpp
 )
 target_include_directories(quendix_test_support PUBLIC
   ${QUENDIX_ROOT_DIR} ${QUENDIX_ROOT_DIR}/include)

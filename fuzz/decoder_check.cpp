@@ -3,6 +3,8 @@
 #include "convert/feed_storage.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
+#include "fuzz/utf8_block_check.h"
+#include "encoding/utf8.h"
 #include "reading/wide_stream.h"
 #include "tests/reference_converter.h"
 
@@ -242,6 +244,9 @@ std::string CheckDecoder(Encoding encoding, const std::string& input) {
     }
     if (failure.empty()) {
         failure = CheckAgainstReferenceDecoder(encoding, bytes, steps);
+    }
+    if (failure.empty() && encoding == Encoding::Utf8) {
+        failure = CheckUtf8Blocks(bytes);
     }
     if (failure.empty()) {
         failure = CheckReads(encoding, bytes);

@@ -12,8 +12,11 @@
 #include "encoding/utf16.h"
 #include "encoding/utf8.h"
 #include "platform/byte_reader.h"
+#include "simd/utf8_block.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace quendix {
 
@@ -28,7 +31,27 @@ inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
     return 2;
 }
 
-// UTF-8, well-formed or not: the one UTF-8 decoder, called where a whole
+// Whether block steps are worth trying at bytes, which hold size, right
+// after a character the one-at-a-time step took: sixteen bytes at hand, a
+// two- or three-byte character next and the eight bytes from it all above
+// ASCII. The lone accented letter or short word in English text, a
+// four-byte character or an error (a legacy encoding read as UTF-8) are
+// taken for less one at a time.
+inline bool Utf8BlocksWorthTrying(const unsigned char* bytes, std::size_t size) {
+    if (size < kUtf8BlockBytes || bytes[0] < 0xC2 || bytes[0] >= 0xF0 ||
+        (bytes[1] & 0xC0) != 0x80) {
+        return false;
+    }
+    std::uint64_t eight = 0;
+    std::memcpy(&eight, bytes, sizeof eight);
+    return (eight & 0x8080808080808080u) == 0x8080808080808080u;
+}
+
+// UTF-8, well-formed or not. Sixteen bytes a step (thirty-two with AVX2)
+// while they hold ASCII
+// other than CR and whole two- and three-byte characters, which keeps the
+// spaces and digits between words in the run (utf8_block.h); what the block
+// steps leave goes through the one UTF-8 decoder, called where a whole
 // sequence is sure to be at hand. Text that is not UTF-8 at all (a legacy
 // encoding read without its declaration) is mostly leads with nothing to
 // follow them: after each such error, it goes sixteen bytes a step while no
@@ -57,6 +80,14 @@ struct Utf8Runs {
                     position += 16;
                     stored += 16;
                 }
+                // After a four-byte character (an emoji, most often, in text
+                // of any script) come its variation selector and ASCII, no
+                // run for the block steps.
+            } else if (used < 4 && Utf8BlocksWorthTrying(bytes + position, filled - position)) {
+                const Utf8Taken taken = Steps::Utf8Blocks(bytes + position, filled - position,
+                                                          out + stored, capacity - stored);
+                position += taken.used;
+                stored += taken.stored;
             }
         }
         stream.position = position;

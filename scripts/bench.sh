@@ -56,7 +56,7 @@ echo "== callgrind: $calls and $((2 * calls)) calls per feed" >&2
 : >"$results/memory.tsv"
 for feed in typical small worst-open-dates worst-near-misses worst-angles \
     windows-1251 windows-1251-as-utf8 shift_jis gb18030 shift_jis-as-ascii gb18030-as-ascii \
-    shift_jis-run shift_jis-run-as-ascii \
+    shift_jis-run shift_jis-run-as-ascii russian arabic japanese chinese emoji \
     long-50mb worst-window-edges; do
     counts=()
     n_calls=$calls

@@ -38,6 +38,12 @@ Every feed is made from a fixed seed, so two runs write the same bytes.
                        declaration, no markup: against its ASCII twin
                        (shift_jis-run-as-ascii.xml), what a two-byte
                        character costs where no run ends
+  russian.xml, arabic.xml, japanese.xml, chinese.xml  the same shape in
+                       UTF-8, each language as it is written (Japanese and
+                       Chinese words run together, with ASCII numbers and
+                       names between them)
+  emoji.xml            the typical feed's English with an emoji among every
+                       few words, in UTF-8
 
 Each legacy-encoding feed's sentences are as long, in characters, as the
 typical feed's, so it holds about as many items (records) as the typical
@@ -267,6 +273,23 @@ LANGUAGES = {
         "志愿者 海岸 山丘 小镇 市政厅 街道 广场 奖品 评委 游客 季节 记录 新闻"
     ).split(), ["“引用”", "𠀀", "€4,200", "ǹ"], "", "。"),
 }
+
+
+# The same shape in UTF-8, each language as it is written: Russian and
+# Arabic with spaces between words, Japanese and Chinese run together, and
+# English with an emoji among every few words.
+LANGUAGES["russian"] = ("UTF-8", "utf-8") + LANGUAGES["windows-1251"][2:]
+LANGUAGES["arabic"] = ("UTF-8", "utf-8", (
+    "ميناء مجلس عبارة عاصفة منارة سوق مخبز مدرسة مكتبة مهرجان جسر نهر مد طقس "
+    "طريق متحف حديقة حفل جوقة محطة قطار حافلة دراجة سكان خطط ربيع شتاء صيف "
+    "خريف أسبوع مساء صباح تذاكر مكتب مفتوح مغلق إصلاحات متطوعون ساحل تلال "
+    "بلدة شارع ساحة جائزة حكام زوار موسم رقم حشد أخبار تقرير عمدة ميزانية"
+).split(), ["«اقتباس»", "٤٬٢٠٠", "—", "القاهرة"], " ", ".")
+LANGUAGES["japanese"] = ("UTF-8", "utf-8") + LANGUAGES["shift_jis"][2:]
+LANGUAGES["chinese"] = ("UTF-8", "utf-8") + LANGUAGES["gb18030"][2:]
+LANGUAGES["emoji"] = ("UTF-8", "utf-8", WORDS + [
+    "🚤", "🌧️", "🎉", "👍", "😀", "🏛️", "🚆", "⚓", "🌊", "📰"] * 3,
+    ["🚤", "😀"], " ", ".")
 
 
 def mean_length(words_of):

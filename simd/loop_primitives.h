@@ -7,6 +7,7 @@
 
 #include "encoding/pair_shape.h"
 #include "simd/processor.h"
+#include "simd/utf8_block_avx2.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -83,6 +84,15 @@ struct Sse2Steps {
                                       _mm_and_si128(highHalf, replacement)));
         return true;
     }
+    static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
+        return Sse2Utf8Block(bytes, out);
+    }
+    // Apart from the read loop, which would otherwise set up the block
+    // steps' constants on every run of characters, blocks taken or not.
+    QUENDIX_APART static Utf8Taken Utf8Blocks(const unsigned char* bytes, std::size_t size,
+                                              char16_t* out, std::size_t room) {
+        return Utf8BlockRun<Sse2Steps>(bytes, size, out, room);
+    }
     // Before AVX2 the pairs go one at a time: no PairStep.
     static constexpr unsigned kPairsAStep = 0;
 };
@@ -107,6 +117,13 @@ struct Avx2Steps {
     }
     static bool IllFormedUtf8Step(const unsigned char* bytes, char16_t* out) {
         return Sse2Steps::IllFormedUtf8Step(bytes, out);
+    }
+    QUENDIX_TARGET_AVX2 static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
+        return Avx2Utf8Block(bytes, out);
+    }
+    QUENDIX_TARGET_AVX2 __attribute__((noinline, flatten)) static Utf8Taken
+    Utf8Blocks(const unsigned char* bytes, std::size_t size, char16_t* out, std::size_t room) {
+        return Utf8BlockRun<Avx2Steps>(bytes, size, out, room);
     }
     // Whether 32 bytes whose first is a lead are sixteen ordinary pairs of
     // shape (pair_shape.h), and if so their code points from index (of
@@ -192,6 +209,13 @@ struct ScalarSteps {
             out[i] = bytes[i] < 0x80 ? bytes[i] : 0xFFFD;
         }
         return true;
+    }
+    static Utf8Block Utf8BlockStep(const unsigned char* bytes, char16_t* out) {
+        return ScalarUtf8Block(bytes, out);
+    }
+    static Utf8Taken Utf8Blocks(const unsigned char* bytes, std::size_t size, char16_t* out,
+                                std::size_t room) {
+        return Utf8BlockRun<ScalarSteps>(bytes, size, out, room);
     }
     static constexpr unsigned kPairsAStep = 0;
 };

@@ -5,6 +5,7 @@
 // at every cut of a small capacity, in every encoding. The same tests run
 // against the SSE2-only and scalar builds.
 #include "encoding/decode.h"
+#include "fuzz/checks.h"
 #include "reading/wide_stream.h"
 #include "tests/reference_converter.h"
 #include "tests/test_support.h"
@@ -221,6 +222,40 @@ TEST(TextReading, TwoByteRunsEndAtEveryKindOfStop) {
             ExpectSameText(runs, capacity, test.encoding);
         }
         ExpectSameText(everyPair, 128000, test.encoding);
+    }
+}
+
+// UTF-8 text in other scripts goes sixteen bytes a step with the spaces
+// between its words: runs of every length of each kind of word, each ended
+// by every kind of stop, read with small and full capacities and across the
+// end of the input buffer.
+TEST(TextReading, Utf8WordRunsEndAtEveryKindOfStop) {
+    const std::vector<std::string> words = {"\xD0\xBC\xD0\xB8\xD1\x80 ", "\xE6\x97\xA5\xE6\x9C\xAC",
+                                            "\xD8\xB3\xD9\x84 12",
+                                            "\xE3\x81\x82"
+                                            "a\xC3\xA9"};
+    const std::vector<std::string> stops = {
+        "\r\n",     "\r",   "\xF0\x9F\x9A\xA4", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xEF\xBF\xBF",
+        "\xC0\xAF", "\xC3", "\xE6\x97",         "\x80",         "\xFF",         "0123456789abcdef"};
+    for (const std::string& word : words) {
+        std::string runs;
+        for (std::size_t length = 0; length <= 12; ++length) {
+            for (const std::string& stop : stops) {
+                for (std::size_t i = 0; i < length; ++i) {
+                    runs += word;
+                }
+                runs += stop;
+            }
+        }
+        // The block steps at every offset, against the plain form and the
+        // one-at-a-time decoder.
+        EXPECT_EQ(quendix_fuzz::CheckDecoder(quendix::Encoding::Utf8, runs), "");
+        for (std::size_t capacity : {3, 17, 128000}) {
+            ExpectSameText(runs, capacity);
+        }
+        for (std::size_t shift = 1; shift <= 17; shift += 4) {
+            ExpectSameText(std::string(quendix::kInputBufferBytes - shift, ' ') + runs, 128000);
+        }
     }
 }
 

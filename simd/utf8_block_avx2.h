@@ -1,0 +1,157 @@
+// UTF-8 block steps with AVX2: thirty-two bytes a step, classified in one
+// vector, their characters' values made sixteen at a time and packed eight
+// at a time by byte shuffles. The step gives what ScalarUtf8Block gives for
+// a block of kAvx2Utf8BlockBytes (utf8_block.h).
+#ifndef QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
+#define QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
+
+#include "simd/utf8_block.h"
+
+#include <cstdint>
+
+#if defined(QUENDIX_AVX2_LOOPS)
+#include <immintrin.h>
+
+namespace quendix {
+
+constexpr unsigned kAvx2Utf8BlockBytes = 32;
+
+namespace utf8_block_detail {
+
+// For each set of eight bits, the byte shuffle that moves the 16-bit lanes
+// whose bits are set to the front, in order.
+struct PackShuffles {
+    unsigned char control[256][16];
+    constexpr PackShuffles() : control{} {
+        for (unsigned bits = 0; bits < 256; ++bits) {
+            unsigned next = 0;
+            for (unsigned lane = 0; lane < 8; ++lane) {
+                if ((bits >> lane & 1) != 0) {
+                    control[bits][2 * next] = static_cast<unsigned char>(2 * lane);
+                    control[bits][2 * next + 1] = static_cast<unsigned char>(2 * lane + 1);
+                    ++next;
+                }
+            }
+            for (; next < 8; ++next) {
+                control[bits][2 * next] = 0x80;
+                control[bits][2 * next + 1] = 0x80;
+            }
+        }
+    }
+};
+inline constexpr PackShuffles kPackShuffles{};
+
+QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Mask(__m256i lanes) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(lanes));
+}
+
+QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Below(__m256i lanes, int limit) {
+    return Avx2Mask(_mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(limit)), lanes));
+}
+
+QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Equal(__m256i lanes, int value) {
+    return Avx2Mask(_mm256_cmpeq_epi8(lanes, _mm256_set1_epi8(static_cast<char>(value))));
+}
+
+QUENDIX_TARGET_AVX2 inline __m256i Avx2Added(__m256i lanes, int value) {
+    return _mm256_add_epi8(lanes, _mm256_set1_epi8(static_cast<char>(value)));
+}
+
+// The same signed comparisons as Sse2ByteKinds, on thirty-two bytes.
+QUENDIX_TARGET_AVX2 inline ByteKinds Avx2ByteKinds(__m256i block, std::uint64_t nonAscii,
+                                                   std::uint64_t carriageReturns) {
+    ByteKinds kinds{};
+    kinds.nonAscii = nonAscii;
+    kinds.continuation = Avx2Below(block, -64);
+    kinds.pair = Avx2Below(Avx2Added(block, 0xBE), -98);
+    kinds.triple = Avx2Below(Avx2Added(block, 0xA0), -112);
+    kinds.stops = carriageReturns;
+    if (kinds.triple != 0) {
+        const std::uint64_t leadE0 = Avx2Equal(block, 0xE0);
+        const std::uint64_t leadED = Avx2Equal(block, 0xED);
+        if ((leadE0 | leadED) != 0) {
+            kinds.stops |=
+                OutOfRangeSeconds(leadE0, leadED, Avx2Below(block, -96), kinds.continuation);
+        }
+    }
+    return kinds;
+}
+
+// Sixteen bytes' values if each ended a character: itself for ASCII, else
+// its six bits with those of the one or two bytes before it (one, two),
+// whose kinds the byte two back tells (a three-byte lead there or not).
+QUENDIX_TARGET_AVX2 inline __m256i Avx2EndValues(__m128i atBytes, __m128i oneBytes,
+                                                 __m128i twoBytes) {
+    const __m256i at = _mm256_cvtepu8_epi16(atBytes);
+    const __m256i one = _mm256_cvtepu8_epi16(oneBytes);
+    const __m256i two = _mm256_cvtepu8_epi16(twoBytes);
+    const __m256i six = _mm256_set1_epi16(0x3F);
+    const __m256i tripleEnd =
+        _mm256_cmpeq_epi16(_mm256_and_si256(two, _mm256_set1_epi16(0xF0)), _mm256_set1_epi16(0xE0));
+    const __m256i leadBits =
+        _mm256_or_si256(_mm256_set1_epi16(0x1F), _mm256_and_si256(tripleEnd, six));
+    const __m256i joined =
+        _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(at, six),
+                                        _mm256_slli_epi16(_mm256_and_si256(one, leadBits), 6)),
+                        _mm256_and_si256(tripleEnd, _mm256_slli_epi16(two, 12)));
+    const __m256i ascii = _mm256_cmpgt_epi16(_mm256_set1_epi16(0x80), at);
+    return _mm256_blendv_epi8(joined, at, ascii);
+}
+
+QUENDIX_TARGET_AVX2 inline __m128i LoadShuffle(unsigned bits) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackShuffles.control[bits]));
+}
+
+// Stores the values whose bits are set in ends (sixteen bits) at out, in
+// order, eight lanes a shuffle; returns how many. It may write sixteen.
+QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, char16_t* out) {
+    const unsigned low = ends & 0xFF;
+    const unsigned high = ends >> 8 & 0xFF;
+    const __m256i packed =
+        _mm256_shuffle_epi8(values, _mm256_set_m128i(LoadShuffle(high), LoadShuffle(low)));
+    const unsigned lowCount = kBitCounts.count[low];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + lowCount),
+                     _mm256_extracti128_si256(packed, 1));
+    return lowCount + kBitCounts.count[high];
+}
+
+} // namespace utf8_block_detail
+
+// The block step on thirty-two bytes; out needs room for as many
+// characters. The second half's values take the bytes before them from
+// the block itself.
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
+    using namespace utf8_block_detail;
+    const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+    const __m128i low = _mm256_castsi256_si128(block);
+    const __m128i high = _mm256_extracti128_si256(block, 1);
+    const std::uint64_t nonAscii = Avx2Mask(block);
+    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
+    if ((nonAscii | carriageReturns) == 0) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
+        return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
+    }
+    const Plan plan =
+        PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
+    if (plan.used == 0) {
+        return {0, 0, false};
+    }
+    const auto ends = static_cast<unsigned>(plan.ends);
+    unsigned stored =
+        Avx2PackEnds(Avx2EndValues(low, _mm_slli_si128(low, 1), _mm_slli_si128(low, 2)), ends, out);
+    if (plan.used > kAvx2Utf8BlockBytes / 2) {
+        const __m128i one = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 15));
+        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 14));
+        stored += Avx2PackEnds(Avx2EndValues(high, one, two), ends >> 16, out + stored);
+    }
+    const bool nonAsciiSecondHalf = (nonAscii >> kAvx2Utf8BlockBytes / 2) != 0;
+    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAsciiSecondHalf)};
+}
+
+} // namespace quendix
+
+#endif
+
+#endif
