@@ -15,6 +15,14 @@ namespace quendix {
 // stripped.
 TextView SummariseDescription(TextView description);
 
+// A description as RawDescription would hold it: its first 31999
+// characters.
+TextView KeptDescription(TextView description);
+
+// The summary of a description as RawDescription would hold it: cut at its
+// storage, then summarised.
+TextView SummaryOf(TextView description);
+
 } // namespace quendix
 
 #endif
