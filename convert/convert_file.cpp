@@ -25,7 +25,8 @@ bool OpenOutputBesides(WideOutputStream& output, std::FILE* outputFile,
         return false;
     }
     FileIdentity identity;
-    const bool keep = !IdentifyFile(output.file, &identity) || IsSameFile(input.identity, identity);
+    const bool keep =
+        !IdentifyFile(output.file, &identity) || IsSameRegularFile(input.identity, identity);
     // An empty file needs no cut, which spares a call to the system.
     if (keep || (identity.size != 0 && !CutFile(output.file, 0))) {
         CloseOutput(output);
