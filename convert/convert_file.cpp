@@ -5,6 +5,7 @@
 #include "convert/feed_window.h"
 #include "convert/item_watch.h"
 #include "platform/file_identity.h"
+#include "platform/wide_path.h"
 #include "quendix.h"
 
 #include <algorithm>
