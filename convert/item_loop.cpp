@@ -4,6 +4,7 @@
 
 #include "convert/item_watch.h"
 #include "convert/record.h"
+#include "convert/summary.h"
 #include "convert/tag_index.h"
 
 #include <cstdint>
@@ -146,7 +147,8 @@ ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t plac
                    RecordFate::Dropped);
             break;
         }
-        const RecordFate fate = WriteRecord(output, item);
+        const RecordFate fate = WriteRecord(
+            output, ItemFields{item.title, SummaryOf(item.description), item.link, item.date});
         Report(watch, searches, static_cast<std::size_t>(itemAt), item, true, missing, fate);
         if (fate == RecordFate::Refused) {
             result.refused = true; // nothing after it can land

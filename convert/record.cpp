@@ -3,7 +3,6 @@
 #include "convert/markup.h"
 
 #include "convert/record_edges.h"
-#include "convert/summary.h"
 #include "simd/text_loops.h"
 
 namespace quendix {
@@ -25,28 +24,26 @@ template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std
 
 // Fits the four fields in record order (title, date, summary, link) and
 // returns how many of the title's own characters it took.
-template <class Loops>
-inline std::size_t FitAll(char16_t* record, const ItemFields& item, TextView summary) {
-    const std::size_t titleKept = Fit<Loops>(record, item.title, kTitleWidth);
-    Fit<Loops>(record + kDateAt, item.date, kDateWidth);
-    Fit<Loops>(record + kSummaryAt, summary, kSummaryWidth);
-    Fit<Loops>(record + kLinkAt, item.link, kLinkWidth);
+template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFields& fields) {
+    const std::size_t titleKept = Fit<Loops>(record, fields.title, kTitleWidth);
+    Fit<Loops>(record + kDateAt, fields.date, kDateWidth);
+    Fit<Loops>(record + kSummaryAt, fields.description, kSummaryWidth);
+    Fit<Loops>(record + kLinkAt, fields.link, kLinkWidth);
     return titleKept;
 }
 
 // FitAll with the AVX2 loops, everything inlined into this one function.
-QUENDIX_AVX2_LOOP std::size_t FitAllAvx2(char16_t* record, const ItemFields& item,
-                                         TextView summary) {
-    return FitAll<Avx2Loops>(record, item, summary);
+QUENDIX_AVX2_LOOP std::size_t FitAllAvx2(char16_t* record, const ItemFields& fields) {
+    return FitAll<Avx2Loops>(record, fields);
 }
 
-std::size_t FitFields(char16_t* record, const ItemFields& item, TextView summary) {
+std::size_t FitFields(char16_t* record, const ItemFields& fields) {
     if constexpr (kAvx2Loops) {
         if (UseAvx2Loops()) {
-            return FitAllAvx2(record, item, summary);
+            return FitAllAvx2(record, fields);
         }
     }
-    return FitAll<BaselineLoops>(record, item, summary);
+    return FitAll<BaselineLoops>(record, fields);
 }
 } // namespace
 
@@ -98,13 +95,12 @@ bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16
              FindLiteral(fittedTitle, titleKept, 0, kCharacterData) != kNotFound);
 }
 
-RecordFate WriteRecord(WideOutputStream& output, const ItemFields& item) {
-    const TextView summary = SummaryOf(item.description);
+RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields) {
     char16_t* record = ReserveUnits(output, kRecordWidth);
     if (record == nullptr) {
         return RecordFate::Refused;
     }
-    const std::size_t titleKept = FitFields(record, item, summary);
+    const std::size_t titleKept = FitFields(record, fields);
     if (!KeepRecord(record, titleKept, record + kSummaryAt)) {
         return RecordFate::Dropped;
     }

@@ -31,9 +31,11 @@ bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16
 enum class RecordFate { Written, Dropped, Refused };
 
 // Fits the fields straight into the output queue, in record order (title,
-// date, the description's summary, link), and keeps the record there unless the filter bars
-// it. Refused once the file has refused a write.
-RecordFate WriteRecord(WideOutputStream& output, const ItemFields& item);
+// date, summary, link), and keeps the record there unless the filter bars
+// it. Refused once the file has refused a write. The summary is the
+// description field as given: the item loop puts there what SummaryOf
+// gives for the item's description.
+RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields);
 
 } // namespace quendix
 

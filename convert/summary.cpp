@@ -1,6 +1,5 @@
 #include "convert/summary.h"
 
-#include "convert/feed_storage.h"
 #include "convert/markup.h"
 
 #include <cstddef>
@@ -69,22 +68,6 @@ TextView SummariseDescription(TextView description) {
         return Range(text, 0, static_cast<std::size_t>(escaped));
     }
     return PictureText(text, length, at);
-}
-
-TextView KeptDescription(TextView description) {
-    constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
-    if (description.length > kDescriptionLimit) {
-        description.length = kDescriptionLimit;
-    }
-    return description;
-}
-
-TextView SummaryOf(TextView description) {
-    // The summary rules look only for literals without surrogates or
-    // spaces, and the record mends the edges of every piece it takes, so
-    // the piece is the same whether or not the description's own edges
-    // were mended at the cut.
-    return SummariseDescription(KeptDescription(description));
 }
 
 } // namespace quendix
