@@ -51,7 +51,7 @@ bool NarrowToUtf8(const std::wstring& wide, std::string& bytes) {
             if (IsHighSurrogate(value) && i + 1 < wide.size() &&
                 IsLowSurrogate(static_cast<char32_t>(wide[i + 1]) & 0xFFFF)) {
                 const char32_t low = static_cast<char32_t>(wide[++i]) & 0xFFFF;
-                value = 0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00);
+                value = quendix::JoinSurrogates(value, low);
             }
         }
         char encoded[quendix::kMaxUtf8Bytes];

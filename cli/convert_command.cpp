@@ -20,7 +20,6 @@ namespace quendix_cli {
 namespace {
 
 constexpr int kExitFailure = 1;
-constexpr long long kRecordBytes = QUENDIX_RECORD_BYTES;
 
 int Fail(const std::string& path, const std::string& what) {
     std::fprintf(stderr, "quendix: %s: %s\n", EscapeName(path).c_str(), what.c_str());
@@ -134,12 +133,12 @@ int CheckOutput(const ConvertRequest& request, const FeedInput& input, Destinati
     }
     const FileFacts standardOutput = ExamineStandardStream(StandardStream::Output);
     output.facts = toStandard ? standardOutput : ExamineFile(request.output);
-    if (toStandard || IsSameFile(output.facts, standardOutput)) {
+    if (toStandard || IsSameDescribedFile(output.facts, standardOutput)) {
         output.kind = OutputKind::StandardOutput;
     } else if (output.facts.exists && !output.facts.regular) {
         output.kind = OutputKind::Device;
     }
-    if (input.facts.regular && IsSameFile(input.facts, output.facts)) {
+    if (input.facts.regular && IsSameDescribedFile(input.facts, output.facts)) {
         return Fail(request.output,
                     "not written: it is the same file as the input, " + EscapeName(request.input));
     }
@@ -209,12 +208,13 @@ int DeliverStaged(const ConvertRequest& request, Destination& output) {
 int CheckRecordsLanded(std::FILE* written, const std::string& name, int records,
                        const ConversionWatch& watch) {
     const long long size = ExamineStream(written).size;
-    if (size == records * kRecordBytes && !watch.WriteRefused()) {
+    if (size == records * static_cast<long long>(kRecordBytes) && !watch.WriteRefused()) {
         return 0;
     }
     const int cause = ProbeWriteFailure(written, size);
-    const std::string landed =
-        "; the file holds " + std::to_string(size / kRecordBytes) + " complete records";
+    const std::string landed = "; the file holds " +
+                               std::to_string(size / static_cast<long long>(kRecordBytes)) +
+                               " complete records";
     return Fail(name, std::string("write failed: ") +
                           (cause != 0 ? std::strerror(cause) : "the file ended short") + landed);
 }

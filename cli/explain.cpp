@@ -41,26 +41,16 @@ const char* DropReason(ItemFate fate) {
     }
 }
 
+// Each tag as --explain names it, in the order of ItemElement.
+constexpr const char* kElementTags[] = {"<item>",        "<title>",        "</title>",
+                                        "<description>", "</description>", "<link>",
+                                        "</link>",       "<pubDate>",      "</pubDate>"};
+static_assert(sizeof kElementTags / sizeof kElementTags[0] ==
+                  static_cast<std::size_t>(ItemElement::DateEnd) + 1,
+              "a tag for every element");
+
 const char* ElementTag(ItemElement element) {
-    switch (element) {
-    case ItemElement::Title:
-        return "<title>";
-    case ItemElement::TitleEnd:
-        return "</title>";
-    case ItemElement::Description:
-        return "<description>";
-    case ItemElement::DescriptionEnd:
-        return "</description>";
-    case ItemElement::Link:
-        return "<link>";
-    case ItemElement::LinkEnd:
-        return "</link>";
-    case ItemElement::Date:
-        return "<pubDate>";
-    case ItemElement::DateEnd:
-        return "</pubDate>";
-    }
-    return "?";
+    return kElementTags[static_cast<std::size_t>(element)];
 }
 
 const char* SourceWords(quendix::EncodingSource source) {

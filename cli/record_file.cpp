@@ -1,12 +1,10 @@
 #include "cli/record_file.h"
 
-#include "quendix.h"
+#include "encoding/utf16.h"
 
 namespace quendix_cli {
 
 namespace {
-
-constexpr std::size_t kRecordBytes = QUENDIX_RECORD_BYTES;
 
 bool IsAsciiSpace(unsigned char byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\f';
@@ -33,10 +31,10 @@ bool BeginsLikeFeed(const unsigned char* head, std::size_t size) {
 const char* RecordFault(const unsigned char* record) {
     bool spaced = false;
     unsigned previous = 0;
-    for (std::size_t unit = 0; unit < QUENDIX_RECORD_CHARS; ++unit) {
+    for (std::size_t unit = 0; unit < kRecordChars; ++unit) {
         const unsigned value = record[2 * unit] | (record[2 * unit + 1] << 8);
-        const bool low = value >= 0xDC00 && value <= 0xDFFF;
-        if (low && (previous < 0xD800 || previous > 0xDBFF)) {
+        const bool low = quendix::IsLowSurrogate(value);
+        if (low && !quendix::IsHighSurrogate(previous)) {
             return "it is not UTF-16LE text";
         }
         spaced = spaced || value == 0x20;

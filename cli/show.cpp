@@ -9,6 +9,7 @@
 #include "cli/arguments.h"
 #include "cli/record_file.h"
 #include "cli/system.h"
+#include "encoding/utf16.h"
 #include "quendix.h"
 
 #include <cerrno>
@@ -20,7 +21,9 @@ namespace quendix_cli {
 
 namespace {
 
-constexpr std::size_t kRecordBytes = QUENDIX_RECORD_BYTES;
+using quendix::IsHighSurrogate;
+using quendix::IsLowSurrogate;
+using quendix::IsSurrogate;
 
 struct FieldLayout {
     const char* label;
@@ -40,17 +43,7 @@ static_assert(kFields[0].offset == 0, "the title opens the record");
 static_assert(kFields[1].offset == kFields[0].offset + kFields[0].width, "date follows title");
 static_assert(kFields[2].offset == kFields[1].offset + kFields[1].width, "summary follows date");
 static_assert(kFields[3].offset == kFields[2].offset + kFields[2].width, "link follows summary");
-static_assert(kFields[3].offset + kFields[3].width == QUENDIX_RECORD_CHARS, "link ends it");
-
-bool IsSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-bool IsHighSurrogate(char32_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
+static_assert(kFields[3].offset + kFields[3].width == kRecordChars, "link ends it");
 
 // Control characters, and the bidirectional controls that would reorder
 // what the terminal shows after them.
@@ -124,7 +117,7 @@ std::string FieldText(const unsigned char* record, const FieldLayout& field, App
     for (std::size_t i = 0; i < length; ++i) {
         char32_t value = unit(i);
         if (IsHighSurrogate(value) && i + 1 < length && IsLowSurrogate(unit(i + 1))) {
-            value = 0x10000 + ((value - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+            value = quendix::JoinSurrogates(value, unit(i + 1));
             ++i;
         }
         append(text, value);

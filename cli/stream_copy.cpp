@@ -1,7 +1,7 @@
 #include "cli/stream_copy.h"
 
+#include "cli/record_file.h"
 #include "cli/system.h"
-#include "quendix.h"
 
 #include <cerrno>
 
@@ -33,7 +33,8 @@ int CopyStream(std::FILE* from, std::FILE* to, bool& readFailed) {
 void KeepWholeRecords(std::FILE* target, long long start) {
     const long long end = StreamPosition(target);
     if (start >= 0 && end >= start && ExamineStream(target).regular) {
-        CutStream(target, start + (end - start) / QUENDIX_RECORD_BYTES * QUENDIX_RECORD_BYTES);
+        CutStream(target, start + (end - start) / static_cast<long long>(kRecordBytes) *
+                                      static_cast<long long>(kRecordBytes));
     }
 }
 

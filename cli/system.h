@@ -4,6 +4,8 @@
 #ifndef QUENDIX_CLI_SYSTEM_H
 #define QUENDIX_CLI_SYSTEM_H
 
+#include "platform/file_identity.h"
+
 #include <cstdio>
 #include <string>
 
@@ -26,10 +28,7 @@ struct FileFacts {
     bool exists = false;
     bool regular = false;
     bool directory = false;
-    // Which file it is, however it is reached: the device (volume) and the
-    // file's number on it.
-    unsigned long long volume = 0;
-    unsigned long long index = 0;
+    quendix::FilePlace place; // which file it is, however it is reached
     long long size = 0;
 };
 
@@ -58,8 +57,10 @@ long long StreamPosition(std::FILE* file);
 // Cuts the regular file the stream writes to its first size bytes.
 bool CutStream(std::FILE* file, long long size);
 
-inline bool IsSameFile(const FileFacts& one, const FileFacts& other) {
-    return one.exists && other.exists && one.volume == other.volume && one.index == other.index;
+// True when both are one file the system described, whatever its kind: a
+// pipe or a terminal as well as a regular file.
+inline bool IsSameDescribedFile(const FileFacts& one, const FileFacts& other) {
+    return one.exists && other.exists && quendix::IsSamePlace(one.place, other.place);
 }
 
 // True when standard error goes to a terminal, where a progress line can
@@ -80,6 +81,14 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // (ENOSPC, EFBIG, ...), the real cause of the failure, or 0 when it now
 // succeeds.
 int ProbeWriteFailure(std::FILE* file, long long size);
+
+// The steps of putting a replacement file in place, per platform: its
+// bytes on disk (true when they are), renamed over the old file (0, or the
+// error), or removed when it will not be used. Each also ends the removal
+// a signal would make.
+bool PutOnDisk(std::FILE* file);
+int RenameOver(const std::string& from, const std::string& to);
+void RemoveFile(const std::string& path);
 
 // The new version of an output file, written beside it and renamed over it
 // only once it is whole, so the old file is never lost: on failure, or
@@ -113,7 +122,11 @@ class ReplacementFile {
 class StagingFile {
   public:
     StagingFile() = default;
-    ~StagingFile();
+    ~StagingFile() {
+        if (stream_ != nullptr) {
+            std::fclose(stream_);
+        }
+    }
     StagingFile(const StagingFile&) = delete;
     StagingFile& operator=(const StagingFile&) = delete;
 

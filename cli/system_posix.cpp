@@ -2,7 +2,7 @@
 #include "cli/system.h"
 
 #include "cli/arguments.h"
-#include "quendix.h"
+#include "cli/record_file.h"
 
 #include <cerrno>
 #include <csignal>
@@ -29,8 +29,8 @@ FileFacts FactsOf(const struct stat& status) {
     facts.exists = true;
     facts.regular = S_ISREG(status.st_mode);
     facts.directory = S_ISDIR(status.st_mode);
-    facts.volume = static_cast<unsigned long long>(status.st_dev);
-    facts.index = static_cast<unsigned long long>(status.st_ino);
+    facts.place.volume = static_cast<unsigned long long>(status.st_dev);
+    facts.place.index = static_cast<unsigned long long>(status.st_ino);
     facts.size = static_cast<long long>(status.st_size);
     return facts;
 }
@@ -173,7 +173,7 @@ int ProbeWriteFailure(std::FILE* file, long long size) {
     const int descriptor = fileno(file);
     // The write that failed had a whole record to put past size; part of
     // one may still fit, and only the write after it gives the error.
-    const char probe[QUENDIX_RECORD_BYTES] = {};
+    const char probe[kRecordBytes] = {};
     int cause = 0;
     for (std::size_t done = 0; done < sizeof probe && cause == 0;) {
         const ssize_t wrote = pwrite(descriptor, probe + done, sizeof probe - done,
@@ -219,32 +219,21 @@ bool ReplacementFile::Create(const std::string& path) {
     return true;
 }
 
-bool ReplacementFile::PutInPlace() {
-    // On disk before the rename, so a crash leaves the old file or the
-    // whole new one.
-    bool done = std::fflush(stream_) == 0 && fsync(fileno(stream_)) == 0;
-    int error = done ? 0 : errno;
-    if (std::fclose(stream_) != 0 && done) {
-        done = false;
-        error = errno;
-    }
-    stream_ = nullptr;
-    if (done && rename(name_.c_str(), target_.c_str()) != 0) {
-        done = false;
-        error = errno;
-    }
-    if (!done) {
-        unlink(name_.c_str());
-    }
-    removalPending = 0;
-    errno = error;
-    return done;
+bool PutOnDisk(std::FILE* file) {
+    return fsync(fileno(file)) == 0;
 }
 
-StagingFile::~StagingFile() {
-    if (stream_ != nullptr) {
-        std::fclose(stream_);
+int RenameOver(const std::string& from, const std::string& to) {
+    const int error = rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (error == 0) {
+        removalPending = 0;
     }
+    return error;
+}
+
+void RemoveFile(const std::string& path) {
+    unlink(path.c_str());
+    removalPending = 0;
 }
 
 bool StagingFile::Create(std::string& failure) {

@@ -3,7 +3,7 @@
 #include "cli/system.h"
 
 #include "cli/arguments.h"
-#include "quendix.h"
+#include "cli/record_file.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -48,9 +48,9 @@ FileFacts FactsOf(HANDLE handle) {
     facts.exists = true;
     facts.directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.regular = !facts.directory && GetFileType(handle) == FILE_TYPE_DISK;
-    facts.volume = information.dwVolumeSerialNumber;
-    facts.index = (static_cast<unsigned long long>(information.nFileIndexHigh) << 32) |
-                  information.nFileIndexLow;
+    facts.place.volume = information.dwVolumeSerialNumber;
+    facts.place.index = (static_cast<unsigned long long>(information.nFileIndexHigh) << 32) |
+                        information.nFileIndexLow;
     facts.size =
         static_cast<long long>((static_cast<unsigned long long>(information.nFileSizeHigh) << 32) |
                                information.nFileSizeLow);
@@ -131,7 +131,7 @@ int ProbeWriteFailure(std::FILE* file, long long size) {
     }
     // The write that failed had a whole record to put past size; part of
     // one may still fit, and only the write after it gives the error.
-    const char probe[QUENDIX_RECORD_BYTES] = {};
+    const char probe[kRecordBytes] = {};
     int cause = 0;
     if (_lseeki64(descriptor, size, SEEK_SET) != size) {
         cause = errno;
@@ -181,30 +181,21 @@ bool ReplacementFile::Create(const std::string& path) {
     return false;
 }
 
-bool ReplacementFile::PutInPlace() {
-    bool done = std::fflush(stream_) == 0;
-    int error = done ? 0 : errno;
-    if (std::fclose(stream_) != 0 && done) {
-        done = false;
-        error = errno;
-    }
-    stream_ = nullptr;
-    if (done && !MoveFileExW(Wide(name_).c_str(), Wide(target_).c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        done = false;
-        error = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
-    }
-    if (!done) {
-        _wremove(Wide(name_).c_str());
-    }
-    errno = error;
-    return done;
+bool PutOnDisk(std::FILE* file) {
+    (void)file; // the flush is all; the rename itself is written through
+    return true;
 }
 
-StagingFile::~StagingFile() {
-    if (stream_ != nullptr) {
-        std::fclose(stream_);
+int RenameOver(const std::string& from, const std::string& to) {
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
     }
+    return GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+}
+
+void RemoveFile(const std::string& path) {
+    _wremove(Wide(path).c_str());
 }
 
 bool StagingFile::Create(std::string& failure) {

@@ -26,8 +26,10 @@ struct ConversionOptions {
     std::size_t windowLimit = kWindowLimit;
 };
 
-// The elements an item is made of, in the order they are searched for.
-enum class ItemElement {
+// An item's tags, in the order they are searched for: the "<item>" itself,
+// then each field's opening and closing tag.
+enum class ItemElement : std::size_t {
+    Item,
     Title,
     TitleEnd,
     Description,
@@ -37,7 +39,6 @@ enum class ItemElement {
     Date,
     DateEnd
 };
-constexpr int kItemElementCount = 8;
 
 enum class ItemFate {
     Kept,

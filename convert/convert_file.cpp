@@ -5,6 +5,7 @@
 #include "convert/feed_window.h"
 #include "convert/item_watch.h"
 #include "platform/file_identity.h"
+#include "platform/wide_path.h"
 #include "quendix.h"
 
 #include <algorithm>
@@ -25,7 +26,8 @@ bool OpenOutputBesides(WideOutputStream& output, std::FILE* outputFile,
         return false;
     }
     FileIdentity identity;
-    const bool keep = !IdentifyFile(output.file, &identity) || IsSameFile(input.identity, identity);
+    const bool keep =
+        !IdentifyFile(output.file, &identity) || IsSameRegularFile(input.identity, identity);
     // An empty file needs no cut, which spares a call to the system.
     if (keep || (identity.size != 0 && !CutFile(output.file, 0))) {
         CloseOutput(output);

@@ -2,7 +2,6 @@
 // no XML parser.
 #include "convert/item_loop.h"
 
-#include "convert/feed_storage.h"
 #include "convert/item_watch.h"
 #include "convert/record.h"
 #include "convert/summary.h"
@@ -19,22 +18,10 @@ namespace quendix {
 
 namespace {
 
+// The item's tags, in the order of ItemElement.
 constexpr Literal kItemTags[] = {kItemOpening,      kFieldOpenings[0], kFieldClosings[0],
                                  kFieldOpenings[1], kFieldClosings[1], kFieldOpenings[2],
                                  kFieldClosings[2], kFieldOpenings[3], kFieldClosings[3]};
-
-// The item's tags, in the order of kItemTags.
-enum ItemTag : std::size_t {
-    kItem,
-    kTitle,
-    kTitleEnd,
-    kDescription,
-    kDescriptionEnd,
-    kLink,
-    kLinkEnd,
-    kDate,
-    kDateEnd
-};
 
 // Every tag search is answered from one list of where the tags stand, made
 // in a single pass over the text.
@@ -44,7 +31,9 @@ struct ItemSearches {
                            kItemTags, sizeof kItemTags / sizeof kItemTags[0],
                            places,    capacity} {}
 
-    std::ptrdiff_t Find(ItemTag tag, std::size_t from) { return tags.Find(tag, from); }
+    std::ptrdiff_t Find(ItemElement tag, std::size_t from) {
+        return tags.Find(static_cast<std::size_t>(tag), from);
+    }
 
     TextView text;
     TagIndex tags;
@@ -55,15 +44,18 @@ constexpr std::size_t kTitleSearchOffset = 2;
 
 // Finds an opening literal from from; returns where its content starts,
 // just past the literal, or kNotFound.
-std::ptrdiff_t FindContentStart(ItemSearches& searches, ItemTag open, std::size_t from) {
+std::ptrdiff_t FindContentStart(ItemSearches& searches, ItemElement open, std::size_t from) {
     const std::ptrdiff_t tag = searches.Find(open, from);
-    return tag == kNotFound ? kNotFound : tag + static_cast<std::ptrdiff_t>(kItemTags[open].length);
+    return tag == kNotFound
+               ? kNotFound
+               : tag +
+                     static_cast<std::ptrdiff_t>(kItemTags[static_cast<std::size_t>(open)].length);
 }
 
 // Finds the closing literal from the content start itself, so an empty
 // element gives an empty field, and points field at the content. False when
 // the closing literal is missing.
-bool TakeContent(ItemSearches& searches, ItemTag close, std::ptrdiff_t contentStart,
+bool TakeContent(ItemSearches& searches, ItemElement close, std::ptrdiff_t contentStart,
                  TextView& field) {
     const std::ptrdiff_t closing = searches.Find(close, static_cast<std::size_t>(contentStart));
     if (closing == kNotFound) {
@@ -80,34 +72,35 @@ bool TakeContent(ItemSearches& searches, ItemTag close, std::ptrdiff_t contentSt
 // "<pubDate>" is found. False when an element is missing, which ends the
 // item loop; missing then names it.
 QUENDIX_ALWAYS_INLINE bool ExtractItemFields(ItemSearches& searches, std::size_t itemAt,
-                                             std::int32_t& scanPosition, ItemContent& item,
+                                             std::int32_t& scanPosition, ItemFields& item,
                                              ItemElement& missing) {
-    const std::ptrdiff_t title = FindContentStart(searches, kTitle, itemAt + kTitleSearchOffset);
-    if (title == kNotFound || !TakeContent(searches, kTitleEnd, title, item.title)) {
+    const std::ptrdiff_t title =
+        FindContentStart(searches, ItemElement::Title, itemAt + kTitleSearchOffset);
+    if (title == kNotFound || !TakeContent(searches, ItemElement::TitleEnd, title, item.title)) {
         missing = title == kNotFound ? ItemElement::Title : ItemElement::TitleEnd;
         return false;
     }
     const std::ptrdiff_t description =
-        FindContentStart(searches, kDescription, static_cast<std::size_t>(title) + 1);
+        FindContentStart(searches, ItemElement::Description, static_cast<std::size_t>(title) + 1);
     if (description == kNotFound ||
-        !TakeContent(searches, kDescriptionEnd, description, item.description)) {
+        !TakeContent(searches, ItemElement::DescriptionEnd, description, item.description)) {
         missing = description == kNotFound ? ItemElement::Description : ItemElement::DescriptionEnd;
         return false;
     }
     const std::ptrdiff_t link =
-        FindContentStart(searches, kLink, static_cast<std::size_t>(description) + 1);
-    if (link == kNotFound || !TakeContent(searches, kLinkEnd, link, item.link)) {
+        FindContentStart(searches, ItemElement::Link, static_cast<std::size_t>(description) + 1);
+    if (link == kNotFound || !TakeContent(searches, ItemElement::LinkEnd, link, item.link)) {
         missing = link == kNotFound ? ItemElement::Link : ItemElement::LinkEnd;
         return false;
     }
     const std::ptrdiff_t date =
-        FindContentStart(searches, kDate, static_cast<std::size_t>(link) + 1);
+        FindContentStart(searches, ItemElement::Date, static_cast<std::size_t>(link) + 1);
     if (date == kNotFound) {
         missing = ItemElement::Date;
         return false;
     }
     scanPosition = static_cast<std::int32_t>(date);
-    if (!TakeContent(searches, kDateEnd, date, item.date)) {
+    if (!TakeContent(searches, ItemElement::DateEnd, date, item.date)) {
         missing = ItemElement::DateEnd;
         return false;
     }
@@ -118,32 +111,16 @@ QUENDIX_ALWAYS_INLINE bool ExtractItemFields(ItemSearches& searches, std::size_t
 // the extra search: the next "<item>" after this one, which shows the
 // fields taken from a later item.
 template <class Watch>
-void Report(Watch& watch, ItemSearches& searches, std::size_t itemAt, const ItemContent& item,
+void Report(Watch& watch, ItemSearches& searches, std::size_t itemAt, const ItemFields& item,
             bool complete, ItemElement missing, RecordFate fate) {
     if constexpr (Watch::kWatching) {
         const ItemSighting sighting{
-            itemAt, searches.Find(kItem, itemAt + 1), &item, complete, missing, fate};
+            itemAt, searches.Find(ItemElement::Item, itemAt + 1), &item, complete, missing, fate};
         watch.ItemSeen(searches.text, sighting);
     }
 }
 
 } // namespace
-
-TextView KeptDescription(TextView description) {
-    constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
-    if (description.length > kDescriptionLimit) {
-        description.length = kDescriptionLimit;
-    }
-    return description;
-}
-
-TextView SummaryOf(TextView description) {
-    // The summary rules look only for literals without surrogates or
-    // spaces, and the record mends the edges of every piece it takes, so
-    // the piece is the same whether or not the description's own edges
-    // were mended at the cut.
-    return SummariseDescription(KeptDescription(description));
-}
 
 template <class Watch>
 ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t placeCapacity,
@@ -158,11 +135,11 @@ ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t plac
         // the previous item's date.
         const std::size_t from = firstPass ? 0 : static_cast<std::size_t>(scanPosition) + 1;
         firstPass = false;
-        const std::ptrdiff_t itemAt = searches.Find(kItem, from);
+        const std::ptrdiff_t itemAt = searches.Find(ItemElement::Item, from);
         if (itemAt == kNotFound) {
             break;
         }
-        ItemContent item{};
+        ItemFields item{};
         ItemElement missing = ItemElement::Title;
         if (!ExtractItemFields(searches, static_cast<std::size_t>(itemAt), scanPosition, item,
                                missing)) {
@@ -171,7 +148,7 @@ ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t plac
             break;
         }
         const RecordFate fate = WriteRecord(
-            output, ItemFields{item.title, item.date, SummaryOf(item.description), item.link});
+            output, ItemFields{item.title, SummaryOf(item.description), item.link, item.date});
         Report(watch, searches, static_cast<std::size_t>(itemAt), item, true, missing, fate);
         if (fate == RecordFate::Refused) {
             result.refused = true; // nothing after it can land

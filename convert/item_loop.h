@@ -14,21 +14,12 @@
 
 namespace quendix {
 
-// An item's fields where they stand in the text: nothing is copied until
-// the record is written.
-struct ItemContent {
-    TextView title;
-    TextView description;
-    TextView link;
-    TextView date;
-};
-
 // What the loop did with one "<item>", for a watcher. Positions are
 // indices into the text the loop was given.
 struct ItemSighting {
     std::size_t itemAt;
-    std::ptrdiff_t nextItemAt;  // the next "<item>" after this one, or kNotFound
-    const ItemContent* content; // the fields found, when complete
+    std::ptrdiff_t nextItemAt; // the next "<item>" after this one, or kNotFound
+    const ItemFields* content; // the fields found, when complete
     bool complete;
     ItemElement missing; // when not complete
     RecordFate fate;     // when complete
@@ -40,14 +31,6 @@ struct Unwatched {
     static constexpr bool kWatching = false;
     void ItemSeen(TextView, const ItemSighting&) {}
 };
-
-// A description as RawDescription would hold it: its first 31999
-// characters.
-TextView KeptDescription(TextView description);
-
-// The summary of a description as RawDescription would hold it: cut at its
-// storage, then summarised.
-TextView SummaryOf(TextView description);
 
 struct ItemLoopResult {
     int records = 0;      // records handed to the output

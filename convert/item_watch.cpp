@@ -1,6 +1,7 @@
 #include "convert/item_watch.h"
 
 #include "convert/markup.h"
+#include "convert/summary.h"
 
 #include "quendix.h"
 
@@ -22,7 +23,7 @@ bool Holds(TextView text, const Literal& literal) {
 
 // Why the record filter barred a complete item: the title first, as the
 // filter looks at it, then what emptied the summary.
-ItemFate WhyDropped(const ItemContent& item) {
+ItemFate WhyDropped(const ItemFields& item) {
     TextView title = item.title;
     if (title.length > QUENDIX_TITLE_CHARS) {
         title.length = QUENDIX_TITLE_CHARS;

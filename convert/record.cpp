@@ -27,7 +27,7 @@ template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std
 template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFields& fields) {
     const std::size_t titleKept = Fit<Loops>(record, fields.title, kTitleWidth);
     Fit<Loops>(record + kDateAt, fields.date, kDateWidth);
-    Fit<Loops>(record + kSummaryAt, fields.summary, kSummaryWidth);
+    Fit<Loops>(record + kSummaryAt, fields.description, kSummaryWidth);
     Fit<Loops>(record + kLinkAt, fields.link, kLinkWidth);
     return titleKept;
 }

@@ -9,13 +9,13 @@
 
 namespace quendix {
 
-// An item's fields as they stand in the feed text, before fitting; the
-// summary as SummariseDescription picks it.
+// An item's four fields where they stand in the feed text, in the order
+// they are searched for: nothing is copied until the record is written.
 struct ItemFields {
     TextView title;
-    TextView date;
-    TextView summary;
+    TextView description;
     TextView link;
+    TextView date;
 };
 
 // Puts piece into out cut to its first width characters, or filled with
@@ -32,7 +32,9 @@ enum class RecordFate { Written, Dropped, Refused };
 
 // Fits the fields straight into the output queue, in record order (title,
 // date, summary, link), and keeps the record there unless the filter bars
-// it. Refused once the file has refused a write.
+// it. Refused once the file has refused a write. The summary is the
+// description field as given: the item loop puts there what SummaryOf
+// gives for the item's description.
 RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields);
 
 } // namespace quendix

@@ -2,7 +2,10 @@
 #ifndef QUENDIX_CONVERT_SUMMARY_H
 #define QUENDIX_CONVERT_SUMMARY_H
 
+#include "convert/feed_storage.h"
 #include "convert/literal.h"
+
+#include <cstddef>
 
 namespace quendix {
 
@@ -14,6 +17,26 @@ namespace quendix {
 // empty), and plain text (its first 400 characters). Nothing is decoded or
 // stripped.
 TextView SummariseDescription(TextView description);
+
+// A description as RawDescription would hold it: its first 31999
+// characters.
+inline TextView KeptDescription(TextView description) {
+    constexpr std::size_t kDescriptionLimit = kRawDescriptionCapacity - 1;
+    if (description.length > kDescriptionLimit) {
+        description.length = kDescriptionLimit;
+    }
+    return description;
+}
+
+// The summary of a description as RawDescription would hold it: cut at its
+// storage, then summarised.
+inline TextView SummaryOf(TextView description) {
+    // The summary rules look only for literals without surrogates or
+    // spaces, and the record mends the edges of every piece it takes, so
+    // the piece is the same whether or not the description's own edges
+    // were mended at the cut.
+    return SummariseDescription(KeptDescription(description));
+}
 
 } // namespace quendix
 

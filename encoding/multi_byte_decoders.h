@@ -47,6 +47,52 @@ inline std::size_t TrailError(unsigned trail, DecodedStep* decoded) {
     return GiveError(decoded, trail < 0x80 ? 1 : 2);
 }
 
+// A step of Big5 or EUC-KR: an ASCII byte is itself, a byte outside the
+// leads (0x81 to 0xFE) is an error, a lead at the end of the bytes is cut
+// short, and a lead with its trail byte is the encoding's own Pair's.
+template <std::size_t (*Pair)(unsigned lead, unsigned trail, DecodedStep* decoded)>
+inline std::size_t DecodeLeadAndTrail(const unsigned char* bytes, std::size_t size, bool atEnd,
+                                      DecodedStep* decoded) {
+    const unsigned lead = bytes[0];
+    if (lead < 0x80) {
+        return Give(decoded, lead, 1);
+    }
+    if (!InRange(lead, 0x81, 0xFE)) {
+        return GiveError(decoded, 1);
+    }
+    if (size < 2) {
+        return CutShort(size, atEnd, decoded);
+    }
+    return Pair(lead, bytes[1], decoded);
+}
+
+// The two-byte steps of Big5 and EUC-KR, once lead and trail are there.
+inline std::size_t DecodeBig5Pair(unsigned lead, unsigned trail, DecodedStep* decoded) {
+    if (!InRange(trail, 0x40, 0x7E) && !InRange(trail, 0xA1, 0xFE)) {
+        return TrailError(trail, decoded);
+    }
+    const unsigned pointer = (lead - 0x81) * 157 + (trail - (trail < 0x7F ? 0x40 : 0x62));
+    // Four pointers stand for a letter with a combining mark: two code
+    // points, as the index holds one at most.
+    if (pointer == 1133 || pointer == 1135 || pointer == 1164 || pointer == 1166) {
+        decoded->count = 2;
+        decoded->characters[0] = pointer < 1164 ? 0x00CA : 0x00EA;
+        decoded->characters[1] = (pointer == 1133 || pointer == 1164) ? 0x0304 : 0x030C;
+        return 2;
+    }
+    const char32_t codePoint = Big5CodePoint(pointer);
+    return codePoint != 0 ? Give(decoded, codePoint, 2) : TrailError(trail, decoded);
+}
+
+inline std::size_t DecodeEucKrPair(unsigned lead, unsigned trail, DecodedStep* decoded) {
+    char32_t codePoint = 0;
+    if (InRange(trail, 0x41, 0xFE)) {
+        codePoint = IndexCodePoint(quendix_index_euc_kr, quendix_index_euc_kr_size,
+                                   (lead - 0x81) * 190 + trail - 0x41);
+    }
+    return codePoint != 0 ? Give(decoded, codePoint, 2) : TrailError(trail, decoded);
+}
+
 } // namespace decoder_detail
 
 // gb18030, and GBK, whose decoder is gb18030's.
@@ -100,31 +146,7 @@ inline std::size_t DecodeGb18030(const unsigned char* bytes, std::size_t size, b
 inline std::size_t DecodeBig5(const unsigned char* bytes, std::size_t size, bool atEnd,
                               DecodedStep* decoded) {
     using namespace decoder_detail;
-    const unsigned lead = bytes[0];
-    if (lead < 0x80) {
-        return Give(decoded, lead, 1);
-    }
-    if (!InRange(lead, 0x81, 0xFE)) {
-        return GiveError(decoded, 1);
-    }
-    if (size < 2) {
-        return CutShort(size, atEnd, decoded);
-    }
-    const unsigned trail = bytes[1];
-    if (!InRange(trail, 0x40, 0x7E) && !InRange(trail, 0xA1, 0xFE)) {
-        return TrailError(trail, decoded);
-    }
-    const unsigned pointer = (lead - 0x81) * 157 + (trail - (trail < 0x7F ? 0x40 : 0x62));
-    // Four pointers stand for a letter with a combining mark: two code
-    // points, as the index holds one at most.
-    if (pointer == 1133 || pointer == 1135 || pointer == 1164 || pointer == 1166) {
-        decoded->count = 2;
-        decoded->characters[0] = pointer < 1164 ? 0x00CA : 0x00EA;
-        decoded->characters[1] = (pointer == 1133 || pointer == 1164) ? 0x0304 : 0x030C;
-        return 2;
-    }
-    const char32_t codePoint = Big5CodePoint(pointer);
-    return codePoint != 0 ? Give(decoded, codePoint, 2) : TrailError(trail, decoded);
+    return DecodeLeadAndTrail<DecodeBig5Pair>(bytes, size, atEnd, decoded);
 }
 
 inline std::size_t DecodeEucJp(const unsigned char* bytes, std::size_t size, bool atEnd,
@@ -201,23 +223,7 @@ inline std::size_t DecodeShiftJis(const unsigned char* bytes, std::size_t size, 
 inline std::size_t DecodeEucKr(const unsigned char* bytes, std::size_t size, bool atEnd,
                                DecodedStep* decoded) {
     using namespace decoder_detail;
-    const unsigned lead = bytes[0];
-    if (lead < 0x80) {
-        return Give(decoded, lead, 1);
-    }
-    if (!InRange(lead, 0x81, 0xFE)) {
-        return GiveError(decoded, 1);
-    }
-    if (size < 2) {
-        return CutShort(size, atEnd, decoded);
-    }
-    const unsigned trail = bytes[1];
-    char32_t codePoint = 0;
-    if (InRange(trail, 0x41, 0xFE)) {
-        codePoint = IndexCodePoint(quendix_index_euc_kr, quendix_index_euc_kr_size,
-                                   (lead - 0x81) * 190 + trail - 0x41);
-    }
-    return codePoint != 0 ? Give(decoded, codePoint, 2) : TrailError(trail, decoded);
+    return DecodeLeadAndTrail<DecodeEucKrPair>(bytes, size, atEnd, decoded);
 }
 
 } // namespace quendix

@@ -1,5 +1,7 @@
 #include "platform/byte_reader.h"
 
+#include "platform/wide_path.h"
+
 #include <cerrno>
 #include <cstring>
 

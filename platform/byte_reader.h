@@ -5,7 +5,6 @@
 #define QUENDIX_PLATFORM_BYTE_READER_H
 
 #include "platform/file_identity.h"
-#include "platform/wide_path.h"
 
 #include <cstddef>
 #include <cstdio>

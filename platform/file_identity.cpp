@@ -33,8 +33,9 @@ bool IdentifyFile(std::FILE* stream, FileIdentity* identity) {
     identity->kind = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
                          ? FileKind::Directory
                          : FileKind::Regular;
-    identity->volume = information.dwVolumeSerialNumber;
-    identity->index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
+    identity->place.volume = information.dwVolumeSerialNumber;
+    identity->place.index =
+        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow;
     identity->size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
     return true;
 }
@@ -57,8 +58,8 @@ bool IdentifyFile(std::FILE* stream, FileIdentity* identity) {
     identity->kind = S_ISREG(status.st_mode)   ? FileKind::Regular
                      : S_ISDIR(status.st_mode) ? FileKind::Directory
                                                : FileKind::Other;
-    identity->volume = static_cast<std::uint64_t>(status.st_dev);
-    identity->index = static_cast<std::uint64_t>(status.st_ino);
+    identity->place.volume = static_cast<std::uint64_t>(status.st_dev);
+    identity->place.index = static_cast<std::uint64_t>(status.st_ino);
     identity->size = static_cast<std::uint64_t>(status.st_size);
     return true;
 }
@@ -73,9 +74,9 @@ bool CutFile(std::FILE* file, unsigned long long size) {
 
 #endif
 
-bool IsSameFile(const FileIdentity& first, const FileIdentity& second) {
+bool IsSameRegularFile(const FileIdentity& first, const FileIdentity& second) {
     return first.kind == FileKind::Regular && second.kind == FileKind::Regular &&
-           first.volume == second.volume && first.index == second.index;
+           IsSamePlace(first.place, second.place);
 }
 
 } // namespace quendix

@@ -1,5 +1,7 @@
 #include "platform/record_output.h"
 
+#include "platform/wide_path.h"
+
 namespace quendix {
 
 bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer) {

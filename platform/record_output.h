@@ -3,8 +3,6 @@
 #ifndef QUENDIX_PLATFORM_RECORD_OUTPUT_H
 #define QUENDIX_PLATFORM_RECORD_OUTPUT_H
 
-#include "platform/wide_path.h"
-
 #include <cstddef>
 #include <cstdio>
 

@@ -17,14 +17,24 @@ namespace loops {
 
 #if defined(QUENDIX_SSE2_LOOPS)
 
-// Sixteen bytes, compared lane by lane.
-struct Bytes {
-    __m128i v;
-};
-// Eight 16-bit characters.
-struct Units {
-    __m128i v;
-};
+// A vector of lanes of one width: sixteen bytes (Bytes) or eight 16-bit
+// characters (Units). What does not depend on the width is written once
+// for both.
+template <class Lane> struct Vector { __m128i v; };
+using Bytes = Vector<unsigned char>;
+using Units = Vector<char16_t>;
+
+template <class Lane> inline Vector<Lane> operator&(Vector<Lane> a, Vector<Lane> b) {
+    return Vector<Lane>{_mm_and_si128(a.v, b.v)};
+}
+template <class Lane> inline Vector<Lane> operator|(Vector<Lane> a, Vector<Lane> b) {
+    return Vector<Lane>{_mm_or_si128(a.v, b.v)};
+}
+// One bit per byte whose top bit is set: per lane a comparison matched,
+// two bits per character.
+template <class Lane> inline unsigned Mask(Vector<Lane> vector) {
+    return static_cast<unsigned>(_mm_movemask_epi8(vector.v));
+}
 
 // Sixteen characters narrowed to bytes. A character up to U+00FF keeps its
 // value; any other becomes 0x00 or 0xFF, so a byte comparison with a
@@ -44,16 +54,6 @@ inline Bytes operator==(Bytes a, Bytes b) {
 inline Bytes operator>(Bytes a, Bytes b) {
     return Bytes{_mm_cmpgt_epi8(a.v, b.v)};
 }
-inline Bytes operator&(Bytes a, Bytes b) {
-    return Bytes{_mm_and_si128(a.v, b.v)};
-}
-inline Bytes operator|(Bytes a, Bytes b) {
-    return Bytes{_mm_or_si128(a.v, b.v)};
-}
-// One bit per byte whose top bit is set: per lane a comparison matched.
-inline unsigned Mask(Bytes bytes) {
-    return static_cast<unsigned>(_mm_movemask_epi8(bytes.v));
-}
 
 inline Units LoadUnits(const char16_t* from) {
     return Units{_mm_loadu_si128(reinterpret_cast<const __m128i*>(from))};
@@ -69,16 +69,6 @@ inline Units NoUnits() {
 }
 inline Units operator==(Units a, Units b) {
     return Units{_mm_cmpeq_epi16(a.v, b.v)};
-}
-inline Units operator&(Units a, Units b) {
-    return Units{_mm_and_si128(a.v, b.v)};
-}
-inline Units operator|(Units a, Units b) {
-    return Units{_mm_or_si128(a.v, b.v)};
-}
-// Two bits per character.
-inline unsigned Mask(Units units) {
-    return static_cast<unsigned>(_mm_movemask_epi8(units.v));
 }
 #else
 

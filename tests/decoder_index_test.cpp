@@ -3,6 +3,7 @@
 // byte sequence the standard's pointer formula gives for it. Then the
 // errors and special cases the standard spells out, one table.
 #include "encoding/decode.h"
+#include "tests/reference_converter.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -41,21 +42,7 @@ std::vector<IndexEntry> ReadIndex(const std::string& name) {
 
 // Every character of bytes, decoded as at the end of the input.
 std::u32string Decode(Encoding encoding, const std::string& bytes) {
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    quendix::DecoderState state;
-    std::u32string out;
-    for (std::size_t at = 0; at < bytes.size();) {
-        quendix::DecodedStep step{};
-        const std::size_t used =
-            quendix::DecodeStep(encoding, state, data + at, bytes.size() - at, true, &step);
-        if (used == 0) {
-            ADD_FAILURE() << "no progress";
-            break;
-        }
-        out.append(step.characters, step.count);
-        at += used;
-    }
-    return out;
+    return quendix_reference::DecodeStepByStep(encoding, bytes);
 }
 
 std::string Bytes(std::initializer_list<unsigned> values) {

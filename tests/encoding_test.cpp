@@ -1,10 +1,13 @@
 // Bytes in, characters out: choosing the encoding, decoding ill-formed
 // input, newlines, and the byte form of the record file.
 #include "encoding/decode.h"
+#include "fuzz/checks.h"
 #include "quendix.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 using namespace quendix_test;
 
@@ -67,6 +70,27 @@ TEST(Decoding, EachMaximalIllFormedUtf8SubsequenceIsOneReplacement) {
     for (const auto& c : cases) {
         EXPECT_EQ(TitleFromBytes("", c.bytes), c.expected) << c.bytes;
     }
+    // Every lead byte followed by each edge of every continuation range, at
+    // every length a sequence can have, cut short or not: the decoder's and
+    // the conversion's invariants hold.
+    const unsigned char edges[] = {0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF};
+    std::string all;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned char second : edges) {
+            for (unsigned char third : {0x80, 0xBF, 0x41}) {
+                all += {static_cast<char>(lead), static_cast<char>(second),
+                        static_cast<char>(third), static_cast<char>(0xBF), '|'};
+                all += {static_cast<char>(lead), static_cast<char>(second), '|'};
+            }
+        }
+    }
+    ASSERT_EQ(quendix_fuzz::CheckDecoder(quendix::Encoding::Utf8, all), "");
+    std::string items;
+    for (std::size_t at = 0; at < all.size(); at += 90) {
+        items += Item(all.substr(at, 90), "S", "L", "D");
+    }
+    EXPECT_EQ(quendix_fuzz::CheckConversion(Feed(items)), "");
+    EXPECT_GT(Convert(Feed(items)).result, 100);
 }
 
 TEST(Decoding, TruncatedUtf8AtTheEndOfTheFileIsOneReplacement) {
@@ -92,14 +116,40 @@ TEST(Decoding, Utf16BothByteOrders) {
 }
 
 TEST(Decoding, UnpairedUtf16SurrogatesAndOddLastByteBecomeReplacements) {
-    std::u16string feed = U16(Feed(Item("a@b#c", "S", "L", "D")));
-    feed[feed.find(u'@')] = 0xDC00; // second half alone
-    feed[feed.find(u'#')] = 0xD800; // first half followed by a letter
-    const Conversion c = Convert("\xFF\xFE" + Utf16Bytes(feed, false) + "x");
-    EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(SplitRecords(c.records)[0].title, "a\xEF\xBF\xBD"
-                                                "b\xEF\xBF\xBD"
-                                                "c");
+    const char16_t high = 0xD83D, low = 0xDE80;
+    const struct {
+        std::u16string title;
+        std::u16string expected;
+    } cases[] = {{{high}, u"\uFFFD"},
+                 {{low}, u"\uFFFD"},
+                 {{low, high}, u"\uFFFD\uFFFD"},
+                 {{high, high, low}, u"\uFFFD\U0001F680"},
+                 {{high, u'x'}, u"\uFFFDx"},
+                 {{high, u'<'}, u"\uFFFD<"},
+                 {{u'a', low}, u"a\uFFFD"},
+                 {{high, 0xFFFE}, u"\uFFFD\uFFFE"}};
+    for (bool bigEndian : {false, true}) {
+        std::u16string items;
+        for (const auto& c : cases) {
+            items += U16("<item><title>") + c.title +
+                     U16("</title><description>S</description><link>L</link><pubDate>D</pubDate>");
+        }
+        const std::string bytes =
+            std::string(bigEndian ? "\xFE\xFF" : "\xFF\xFE") + Utf16Bytes(items, bigEndian);
+        // Cut anywhere, so that the file ends inside a character or a pair.
+        for (std::size_t cut : {bytes.size(), bytes.size() - 1, bytes.size() - 3}) {
+            EXPECT_EQ(quendix_fuzz::CheckConversion(bytes.substr(0, cut)), "") << cut;
+        }
+        // A first half and an odd byte ending the file are one error, after
+        // the last item.
+        const Conversion c = Convert(bytes + Utf16Bytes({high}, bigEndian) + "x");
+        ASSERT_EQ(c.result, static_cast<int>(std::size(cases)));
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            EXPECT_EQ(c.records.substr(i * QUENDIX_RECORD_CHARS, cases[i].expected.size() + 1),
+                      cases[i].expected + u' ')
+                << i << (bigEndian ? " big-endian" : " little-endian");
+        }
+    }
 
     char32_t character = 0;
     EXPECT_EQ(Step(quendix::Encoding::Utf16LE, "x", true, &character), 1u);
@@ -125,12 +175,20 @@ TEST(Newlines, CrLfBecomesLfAndALoneCrStays) {
     EXPECT_EQ(SplitRecords(c.records)[0].title, "a\nb\rc");
 }
 
-TEST(Newlines, NulIsAnOrdinaryCharacter) {
-    const std::string title("a\0b", 3);
-    const Conversion c = Convert(Feed(Item(title, std::string("s\0t", 3), "L", "D")));
-    EXPECT_EQ(c.result, 1);
-    EXPECT_EQ(c.records.substr(0, 3), std::u16string(u"a\0b", 3));
-    EXPECT_EQ(c.records.substr(150, 3), std::u16string(u"s\0t", 3));
+TEST(Decoding, NulIsAnOrdinaryCharacterEverywhere) {
+    const std::string nul(1, '\0');
+    // NUL before the declaration, inside tags (no longer tags then), and
+    // between and inside items; in UTF-8 and UTF-16.
+    const std::string feed = nul + "<?xml version=\"1.0\" encoding=\"latin1\"?>" + nul +
+                             NumberedItem(1) + nul + "<ti" + nul + "tle>" +
+                             Item(nul + "A" + nul, nul, "L" + nul, nul) + nul + NumberedItem(3);
+    EXPECT_EQ(quendix_fuzz::CheckConversion(feed), "");
+    EXPECT_EQ(quendix_fuzz::CheckConversion("\xFF\xFE" + Utf16Bytes(U16(feed), false)), "");
+    const Conversion c = Convert(feed);
+    ASSERT_EQ(c.result, 3);
+    EXPECT_EQ(c.records.substr(QUENDIX_RECORD_CHARS, 3), std::u16string(u"\0A\0", 3));
+    EXPECT_EQ(c.records.substr(QUENDIX_RECORD_CHARS + QUENDIX_SUMMARY_OFFSET, 1),
+              std::u16string(1, u'\0'));
 }
 
 TEST(OutputBytes, LittleEndianWithoutByteOrderMark) {

@@ -7,19 +7,6 @@
 
 using namespace quendix_test;
 
-namespace {
-
-std::string Numbered(int i) {
-    return std::to_string(i);
-}
-
-std::string NumberedItem(int i) {
-    return Item("Title " + Numbered(i), "Summary " + Numbered(i), "http://x/" + Numbered(i),
-                "Date " + Numbered(i));
-}
-
-} // namespace
-
 TEST(ItemScanning, FeedWithoutItemsGivesNothing) {
     const Conversion none = Convert(Feed(""));
     EXPECT_EQ(none.result, 0);
@@ -38,9 +25,9 @@ TEST(ItemScanning, ChannelElementsAreNeverRead) {
 
 TEST(ItemScanning, LinkBeforeDescriptionBorrowsFromTheNextItem) {
     auto swapped = [](int i) {
-        return "<item><title>T" + Numbered(i) + "</title><link>L" + Numbered(i) +
-               "</link><description>D" + Numbered(i) + "</description><pubDate>P" + Numbered(i) +
-               "</pubDate></item>\n";
+        return "<item><title>T" + std::to_string(i) + "</title><link>L" + std::to_string(i) +
+               "</link><description>D" + std::to_string(i) + "</description><pubDate>P" +
+               std::to_string(i) + "</pubDate></item>\n";
     };
     const Conversion two = Convert(Feed(swapped(1) + swapped(2)));
     EXPECT_EQ(two.result, 1);
@@ -129,4 +116,34 @@ TEST(ItemScanning, ScanResumesOneCharacterPastTheDateContentStart) {
     const Conversion skipped = Convert(Feed(first + rest));
     EXPECT_EQ(skipped.result, 1);
     EXPECT_EQ(SplitRecords(skipped.records)[0].title, "A");
+}
+
+TEST(ItemScanning, MissingTitleEndsTheItemLoop) {
+    const std::string noTitle = "<item><description>S</description><link>L</link>"
+                                "<pubDate>P</pubDate></item>";
+    const Conversion c = Convert(NumberedItem(1) + noTitle + NumberedItem(3));
+    EXPECT_EQ(c.result, 2); // the third item's title lends itself to the second
+    const Conversion end = Convert(NumberedItem(1) + "<item><title>unclosed");
+    EXPECT_EQ(end.result, 1);
+    EXPECT_EQ(end.records, Record("Title 1", "Date 1", "Summary 1", "http://x/1"));
+}
+
+TEST(ItemScanning, ItemAtTheVeryFirstCharacterIsConverted) {
+    const Conversion c = Convert(NumberedItem(1) + NumberedItem(2));
+    EXPECT_EQ(c.result, 2);
+    EXPECT_EQ(c.records, Record("Title 1", "Date 1", "Summary 1", "http://x/1") +
+                             Record("Title 2", "Date 2", "Summary 2", "http://x/2"));
+}
+
+TEST(ItemScanning, EmptyTitleAndDateGiveEmptyFields) {
+    const Conversion c = Convert(Feed(Item("", "S1", "L1", "") + NumberedItem(2)));
+    EXPECT_EQ(c.result, 2);
+    EXPECT_EQ(c.records,
+              Record("", "", "S1", "L1") + Record("Title 2", "Date 2", "Summary 2", "http://x/2"));
+}
+
+TEST(ItemScanning, LastItemWithAnEmptyDateIsWritten) {
+    const Conversion c = Convert(Feed(NumberedItem(1) + Item("Last", "S", "L", "")));
+    EXPECT_EQ(c.result, 2);
+    EXPECT_EQ(SplitRecords(c.records).back().title, "Last");
 }

@@ -1,5 +1,8 @@
-// Fitting fields to their widths, the record filter, and the record layout.
+// Fitting fields to their widths and storage, the record filter, and the
+// record layout.
 #include "convert/record.h"
+#include "fuzz/check_support.h"
+#include "fuzz/checks.h"
 #include "quendix.h"
 #include "tests/test_support.h"
 
@@ -98,4 +101,51 @@ TEST(RecordLayout, SampleFeedMatchesItsGoldenRecords) {
     ASSERT_FALSE(golden.empty());
     EXPECT_EQ(c.result * QUENDIX_RECORD_BYTES, static_cast<int>(golden.size()));
     EXPECT_EQ(c.records, FromLittleEndian(golden));
+}
+
+TEST(FieldFitting, LongFieldsNeverSpillIntoOthers) {
+    const Conversion c = Convert(Feed(Item(std::string(5000, 't'), std::string(40000, 's'),
+                                           std::string(5000, 'l'), std::string(5000, 'd'))));
+    EXPECT_EQ(c.result, 1);
+    EXPECT_EQ(c.records, Record(std::string(100, 't'), std::string(50, 'd'), std::string(400, 's'),
+                                std::string(100, 'l')));
+}
+
+// Each field at, just under and just over its width and its storage, with
+// a character above U+FFFF ending just before, across and just after each
+// cut. Only the fitted field reaches the file, and never half a pair.
+TEST(FieldFitting, TitleDateAndLinkAtWidthAndStorage) {
+    struct Limit {
+        const char* field;
+        std::size_t offset, width, storage;
+    };
+    for (const Limit limit : {Limit{"title", QUENDIX_TITLE_OFFSET, QUENDIX_TITLE_CHARS, 200},
+                              {"date", QUENDIX_DATE_OFFSET, QUENDIX_DATE_CHARS, 150},
+                              {"link", QUENDIX_LINK_OFFSET, QUENDIX_LINK_CHARS, 199}}) {
+        for (std::size_t cut : {limit.width, limit.storage}) {
+            for (std::size_t length : {cut - 1, cut, cut + 1, cut + 2}) {
+                for (std::size_t pairAt : {kNoPair, cut - 2, cut - 1, cut}) {
+                    if (pairAt != kNoPair && pairAt + 2 > length) {
+                        continue;
+                    }
+                    const std::u16string content = Letters(length, pairAt);
+                    const std::string text = Utf8(content);
+                    const std::string field = limit.field;
+                    const Conversion c = Convert(
+                        Feed(Item(field == "title" ? text : "T", "S", field == "link" ? text : "L",
+                                  field == "date" ? text : "D")));
+                    ASSERT_EQ(c.result, 1);
+                    const std::string where =
+                        field + " " + std::to_string(length) + " pair at " + std::to_string(pairAt);
+                    EXPECT_EQ(c.records.substr(limit.offset, limit.width),
+                              FittedText(content, limit.width))
+                        << where;
+                    EXPECT_EQ(quendix_fuzz::FirstBrokenCharacter(c.records), std::u16string::npos)
+                        << where;
+                    EXPECT_EQ(quendix_fuzz::CheckConversion(Feed(Item(text, text, text, text))), "")
+                        << where;
+                }
+            }
+        }
+    }
 }

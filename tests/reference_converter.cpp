@@ -194,19 +194,6 @@ std::u32string DecodeWindows1252(const std::string& bytes) {
     return out;
 }
 
-// Any other encoding, through the library's decoder for it.
-std::u32string DecodeStepByStep(ByteEncoding encoding, const std::string& bytes) {
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    quendix::DecoderState state;
-    std::u32string out;
-    for (std::size_t at = 0; at < bytes.size();) {
-        quendix::DecodedStep step{};
-        at += quendix::DecodeStep(encoding, state, data + at, bytes.size() - at, true, &step);
-        out.append(step.characters, step.count);
-    }
-    return out;
-}
-
 // ----- The item loop -----
 
 bool IsHigh(char16_t c) {
@@ -350,6 +337,23 @@ Choice ChooseEncoding(const std::string& bytes) {
         return {declared, 0};
     }
     return {ByteEncoding::Utf8, 0};
+}
+
+std::u32string DecodeStepByStep(ByteEncoding encoding, const std::string& bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    quendix::DecoderState state;
+    std::u32string out;
+    for (std::size_t at = 0; at < bytes.size();) {
+        quendix::DecodedStep step{};
+        const std::size_t used =
+            quendix::DecodeStep(encoding, state, data + at, bytes.size() - at, true, &step);
+        if (used == 0) {
+            break;
+        }
+        out.append(step.characters, step.count);
+        at += used;
+    }
+    return out;
 }
 
 std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes) {

@@ -29,6 +29,11 @@ Choice ChooseEncoding(const std::string& bytes);
 // decoders, whose tables the tests check entry by entry.
 std::u32string DecodeAll(ByteEncoding encoding, const std::string& bytes);
 
+// Every character of bytes through the library's step decoder for
+// encoding, as at the end of the input. A step that uses no byte ends it
+// there, so a decoder that makes no progress shows as missing characters.
+std::u32string DecodeStepByStep(ByteEncoding encoding, const std::string& bytes);
+
 // The characters with each CR LF made LF, as the conversion reads them.
 std::u32string JoinLineEnds(const std::u32string& characters);
 

@@ -1,7 +1,9 @@
-// The three description shapes and the summary each one gives.
+// The three description shapes and the summary each one gives, and the
+// description's storage.
 #include "convert/feed_storage.h"
 #include "convert/record.h"
 #include "convert/summary.h"
+#include "quendix.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -91,4 +93,56 @@ TEST(PlainText, CountsSixteenBitCharacters) {
               std::string(399, 'a') + " ");
     EXPECT_EQ(Summarise(std::string(398, 'a') + "\xF0\x9F\x9A\xA4 more"),
               std::string(398, 'a') + "\xF0\x9F\x9A\xA4");
+}
+
+TEST(DescriptionStorage, KeepsItsFirst31999Characters) {
+    auto picture = [](std::size_t textLength) {
+        return "alt=\"" + std::string(textLength, 'y') + "\" style=\"x\"";
+    };
+    // "style=" ends at character 31999 of the description, or one past it.
+    const Conversion inside = Convert(Feed(Item("T", picture(31986), "L", "D")));
+    EXPECT_EQ(inside.result, 1);
+    EXPECT_EQ(inside.records, Record("T", "D", std::string(400, 'y'), "L"));
+    const Conversion outside = Convert(Feed(Item("T", picture(31987), "L", "D")));
+    EXPECT_EQ(outside.result, 0);
+}
+
+TEST(PictureSummary, TextCutAcrossAPairGetsSpaces) {
+    // The text starts one character after "alt=", on the pair's second half,
+    // and ends two before "style=", after the first half of another.
+    const Conversion c =
+        Convert(Feed(Item("T", "alt=" + kEmoji + "mid" + kEmoji + " style=", "L", "D")));
+    const Conversion kept = Convert(Feed(Item("T", "alt=\"mid" + kEmoji + "x style=", "L", "D")));
+    EXPECT_EQ(c.result, 0); // the leading space drops it
+    EXPECT_EQ(kept.result, 1);
+    EXPECT_EQ(SplitRecords(kept.records)[0].summary, "mid" + kEmoji);
+    const Conversion cut = Convert(Feed(Item("T", "alt=\"mid" + kEmoji + " style=", "L", "D")));
+    EXPECT_EQ(SplitRecords(cut.records)[0].summary, "mid");
+}
+
+TEST(DescriptionStorage, AtSummaryWidthAndStorage) {
+    for (std::size_t length : {399u, 400u, 401u, 402u, 31998u, 31999u, 32000u, 32001u}) {
+        for (std::size_t pairAt : {kNoPair, std::size_t{398}, std::size_t{399}, std::size_t{400}}) {
+            if (pairAt != kNoPair && pairAt + 2 > length) {
+                continue;
+            }
+            const std::u16string content = Letters(length, pairAt);
+            const Conversion c = Convert(Feed(Item("T", Utf8(content), "L", "D")));
+            ASSERT_EQ(c.result, 1);
+            EXPECT_EQ(c.records.substr(QUENDIX_SUMMARY_OFFSET, QUENDIX_SUMMARY_CHARS),
+                      FittedText(content, QUENDIX_SUMMARY_CHARS))
+                << length << " " << pairAt;
+        }
+    }
+    // The escaped-markup marker counts only when it lies wholly within the
+    // first 31999 characters (ending at 31999, not one past it); else the
+    // picture rule takes over.
+    const std::string picture = "alt=\"p\" style=";
+    for (std::size_t end : {31999u, 32000u}) {
+        const std::string description = picture + std::string(end - 17, 'e') + "&lt";
+        const Conversion c = Convert(Feed(Item("T", description, "L", "D")));
+        ASSERT_EQ(c.result, 1);
+        EXPECT_EQ(SplitRecords(c.records)[0].summary,
+                  end == 31999u ? (picture + std::string(400 - 14, 'e')) : "p");
+    }
 }

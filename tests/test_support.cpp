@@ -137,6 +137,30 @@ std::string Feed(const std::string& items) {
            items + "</channel></rss>\n";
 }
 
+std::string NumberedItem(int n) {
+    const std::string number = std::to_string(n);
+    return Item("Title " + number, "Summary " + number, "http://x/" + number, "Date " + number);
+}
+
+std::u16string Letters(std::size_t length, std::size_t pairAt) {
+    std::u16string text(length, u'w');
+    if (pairAt != kNoPair) {
+        text.replace(pairAt, 2, U16(kEmoji));
+    }
+    return text;
+}
+
+std::u16string FittedText(std::u16string text, std::size_t width) {
+    if (text.size() < width) {
+        return text + std::u16string(width - text.size(), u' ');
+    }
+    text.resize(width);
+    if (text.back() >= 0xD800 && text.back() <= 0xDBFF) {
+        text.back() = u' ';
+    }
+    return text;
+}
+
 Conversion Convert(const std::string& feedBytes) {
     ScratchDirectory scratch;
     const std::string input = scratch.Path("feed.xml");

@@ -3,6 +3,7 @@
 #ifndef QUENDIX_TESTS_TEST_SUPPORT_H
 #define QUENDIX_TESTS_TEST_SUPPORT_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,21 @@ std::string Item(const std::string& title, const std::string& description, const
                  const std::string& date);
 // A feed with a channel header around the items.
 std::string Feed(const std::string& items);
+
+// Item n of a numbered feed: "Title n", "Summary n", "http://x/n", "Date n".
+std::string NumberedItem(int n);
+
+// A character above U+FFFF, in UTF-8: two 16-bit characters.
+inline const std::string kEmoji = "\xF0\x9F\x9A\xA4";
+
+// length letters, with kEmoji's character at pairAt unless pairAt is
+// kNoPair.
+constexpr std::size_t kNoPair = std::size_t(-1);
+std::u16string Letters(std::size_t length, std::size_t pairAt);
+
+// What a field holds after fitting: its first width characters, with a
+// pair cut in half at the end replaced by a space, or filled with spaces.
+std::u16string FittedText(std::u16string text, std::size_t width);
 
 struct Conversion {
     int result;
