@@ -63,6 +63,15 @@ inline std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool
             return 3;
         }
     }
+    // Four-byte characters (emoji, mostly) in English text come alone: their
+    // three continuation bytes are checked at once.
+    if (lead - 0xF0u <= 4u && size >= 4 && (bytes[1] & 0xC0) == 0x80 &&
+        ((bytes[2] & bytes[3]) & 0xC0) == 0x80 && ((bytes[2] | bytes[3]) & 0x40) == 0 &&
+        !(lead == 0xF0 && bytes[1] < 0x90) && !(lead == 0xF4 && bytes[1] > 0x8F)) {
+        *character = ((lead & 0x07) << 18) | ((bytes[1] & 0x3F) << 12) | ((bytes[2] & 0x3F) << 6) |
+                     (bytes[3] & 0x3F);
+        return 4;
+    }
     const Utf8Lead form = Utf8LeadOf(lead);
     if (form.following == 0) {
         *character = kReplacementCharacter;
