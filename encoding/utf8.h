@@ -8,6 +8,7 @@
 #include "encoding/step.h"
 
 #include <cstddef>
+#include <cstdint>
 
 namespace quendix {
 
@@ -61,6 +62,22 @@ inline std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool
         if (bytes[1] >= lower && bytes[1] <= upper) {
             *character = ((lead & 0x0F) << 12) | ((bytes[1] & 0x3F) << 6) | (bytes[2] & 0x3F);
             return 3;
+        }
+    }
+    // Four-byte characters (emoji, mostly) in English text come alone. A
+    // lead from F0 to F7 and three continuations are checked on one word;
+    // the value's range then rules out overlong forms, values past
+    // U+10FFFF and the leads past F4.
+    if (size >= 4) {
+        const std::uint32_t word = lead | std::uint32_t{bytes[1]} << 8 |
+                                   std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
+        if ((word & 0xC0C0C0F8u) == 0x808080F0u) {
+            const char32_t value = (lead & 0x07) << 18 | (word & 0x3F00) << 4 |
+                                   (word >> 10 & 0xFC0) | (word >> 24 & 0x3F);
+            if (value - 0x10000u < 0x100000u) {
+                *character = value;
+                return 4;
+            }
         }
     }
     const Utf8Lead form = Utf8LeadOf(lead);

@@ -32,19 +32,22 @@ inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
 }
 
 // Whether block steps are worth trying at bytes, which hold size, right
-// after a character the one-at-a-time step took: sixteen bytes at hand, a
-// two- or three-byte character next and the eight bytes from it all above
-// ASCII. The lone accented letter or short word in English text, a
-// four-byte character or an error (a legacy encoding read as UTF-8) are
-// taken for less one at a time.
+// after a character the one-at-a-time step took: a whole run's margin at
+// hand, a two- or three-byte character next, the eight bytes from it all
+// above ASCII and another such byte sixteen to twenty-four bytes on (the
+// next word of the same script). The lone accented letter or short foreign
+// word in English text, a four-byte character or an error (a legacy
+// encoding read as UTF-8) are taken for less one at a time.
 inline bool Utf8BlocksWorthTrying(const unsigned char* bytes, std::size_t size) {
-    if (size < kUtf8BlockBytes || bytes[0] < 0xC2 || bytes[0] >= 0xF0 ||
-        (bytes[1] & 0xC0) != 0x80) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    if (size < kUtf8RunMargin || bytes[0] < 0xC2 || bytes[0] >= 0xF0 || (bytes[1] & 0xC0) != 0x80) {
         return false;
     }
     std::uint64_t eight = 0;
+    std::uint64_t further = 0;
     std::memcpy(&eight, bytes, sizeof eight);
-    return (eight & 0x8080808080808080u) == 0x8080808080808080u;
+    std::memcpy(&further, bytes + 16, sizeof further);
+    return (eight & kHighBits) == kHighBits && (further & kHighBits) != 0;
 }
 
 // UTF-8, well-formed or not. Sixteen bytes a step (thirty-two with AVX2)
@@ -54,7 +57,7 @@ inline bool Utf8BlocksWorthTrying(const unsigned char* bytes, std::size_t size) 
 // steps leave goes through the one UTF-8 decoder, called where a whole
 // sequence is sure to be at hand. Text that is not UTF-8 at all (a legacy
 // encoding read without its declaration) is mostly leads with nothing to
-// follow them: after each such error, it goes sixteen bytes a step while no
+// follow them: after each such error, it goes a vector a step while no
 // byte continues a sequence.
 struct Utf8Runs {
     template <class Steps>
@@ -75,10 +78,14 @@ struct Utf8Runs {
             position += used;
             if (used == 1) {
                 // A high byte alone is an error: perhaps the text is not UTF-8.
-                while (filled - position > 16 && capacity - stored >= 16 &&
-                       Steps::IllFormedUtf8Step(bytes + position, out + stored)) {
-                    position += 16;
-                    stored += 16;
+                constexpr std::size_t kStep = Steps::kIllFormedBytes;
+                while (filled - position > kStep && capacity - stored >= kStep) {
+                    const unsigned taken = Steps::IllFormedUtf8Step(bytes + position, out + stored);
+                    position += taken;
+                    stored += taken;
+                    if (taken != kStep) {
+                        break;
+                    }
                 }
                 // After a four-byte character (an emoji, most often, in text
                 // of any script) come its variation selector and ASCII, no

@@ -233,7 +233,10 @@ TEST(TextReading, Utf8WordRunsEndAtEveryKindOfStop) {
     const std::vector<std::string> words = {"\xD0\xBC\xD0\xB8\xD1\x80 ", "\xE6\x97\xA5\xE6\x9C\xAC",
                                             "\xD8\xB3\xD9\x84 12",
                                             "\xE3\x81\x82"
-                                            "a\xC3\xA9"};
+                                            "a\xC3\xA9",
+                                            // windows-1251 read as UTF-8:
+                                            // errors a byte each.
+                                            "\xCC\xEE\xF1\xEA\xE2\xE0 "};
     const std::vector<std::string> stops = {
         "\r\n",     "\r",   "\xF0\x9F\x9A\xA4", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xEF\xBF\xBF",
         "\xC0\xAF", "\xC3", "\xE6\x97",         "\x80",         "\xFF",         "0123456789abcdef"};
