@@ -57,6 +57,29 @@ windows convert "$(windows_path "$scratch/linux.rec")" "$(windows_path "$scratch
 check "swapped operands: status 1" test "$status" -eq 1
 check "swapped operands: feed kept" cmp -s "$scratch/Feed.xml" "$sample"
 
+# Nothing lost: a feed that cannot be read, or a file that is not a record
+# file, leaves the old output as it was; two conversions into one output
+# leave one feed's records, never a mix.
+old=$scratch/old.rec
+cp "$scratch/linux.rec" "$old"
+"$wine" "$exe" convert - "$(windows_path "$old")" 0>"$scratch/write-only" >/dev/null 2>&1
+check "unreadable input: status 1" test $? -eq 1
+check "unreadable input: old output kept" cmp -s "$old" "$scratch/linux.rec"
+head -c 2600 /dev/urandom >"$scratch/noise.bin"
+cp "$scratch/noise.bin" "$scratch/noise.kept"
+windows convert "$(windows_path "$sample")" "$(windows_path "$scratch/noise.bin")"
+check "not a record file: status 1" test "$status" -eq 1
+check "not a record file: kept" cmp -s "$scratch/noise.bin" "$scratch/noise.kept"
+sed -n '1,/<\/item>/p;$p' "$sample" >"$scratch/one-item.xml"
+"$linux" convert "$scratch/one-item.xml" "$scratch/one-item.rec" >/dev/null
+for _ in 1 2 3; do
+    "$wine" "$exe" convert "$(windows_path "$sample")" "$(windows_path "$scratch/both.rec")" >/dev/null 2>&1 &
+    "$wine" "$exe" convert "$(windows_path "$scratch/one-item.xml")" "$(windows_path "$scratch/both.rec")" >/dev/null 2>&1 &
+    wait
+    check "two conversions into one output: one feed's records" \
+        sh -c "cmp -s '$scratch/both.rec' '$scratch/linux.rec' || cmp -s '$scratch/both.rec' '$scratch/one-item.rec'"
+done
+
 # Exit codes: 0, 1 for a file that cannot be read, 2 for bad usage.
 exit_cases=(
     "0|--version"
