@@ -119,6 +119,7 @@ bool ConvertOne(const ConvertRequest& request, const std::string& feed, const st
     one.encoding = request.encoding;
     one.input = feed;
     one.output = RecordPathIn(request.directory, name);
+    one.syncBeforeReplacing = false;
     if (request.explain) {
         SetExplainPrefix(feed + ": ");
     }
@@ -156,6 +157,7 @@ int RunBatch(const ConvertRequest& request) {
         progress.AfterFeed(converted, records);
         allConverted = allConverted && converted;
     }
+    PutFileSystemOnDisk(request.directory);
     progress.Finish();
     return allConverted ? 0 : kExitFailure;
 }

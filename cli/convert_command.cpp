@@ -229,8 +229,9 @@ int Deliver(const ConvertRequest& request, Destination& output) {
         output.direct = nullptr;
         return closed ? 0 : Fail(request.output, "write failed", errno);
     }
-    return output.replacement.PutInPlace() ? 0
-                                           : Fail(request.output, "cannot replace output", errno);
+    return output.replacement.PutInPlace(request.syncBeforeReplacing)
+               ? 0
+               : Fail(request.output, "cannot replace output", errno);
 }
 
 int Convert(const ConvertRequest& request, FeedInput& input, Destination& output, int& records) {

@@ -18,6 +18,11 @@ struct ConvertRequest {
     quendix::Encoding encoding = quendix::Encoding::Utf8;
     std::string input;
     std::string output;
+    // Whether a replaced output is put on disk before the rename. The form
+    // for many feeds puts its whole directory on disk once at the end
+    // instead: one wait for the disk per feed would cost more than the
+    // conversions.
+    bool syncBeforeReplacing = true;
     // The form for many feeds (-o DIR): each feed into DIR/NAME.rec, the
     // feeds named as operands and read from the --from list.
     bool toDirectory = false;

@@ -6,10 +6,10 @@
 
 namespace quendix_cli {
 
-bool ReplacementFile::PutInPlace() {
+bool ReplacementFile::PutInPlace(bool syncFirst) {
     // On disk before the rename, so a crash leaves the old file or the
     // whole new one.
-    bool done = std::fflush(stream_) == 0 && PutOnDisk(stream_);
+    bool done = std::fflush(stream_) == 0 && (!syncFirst || PutOnDisk(stream_));
     int error = done ? 0 : errno;
     if (std::fclose(stream_) != 0 && done) {
         done = false;

@@ -87,6 +87,11 @@ int ProbeWriteFailure(std::FILE* file, long long size);
 // error), or removed when it will not be used. Each also ends the removal
 // a signal would make.
 bool PutOnDisk(std::FILE* file);
+
+// Puts everything written to the file system that holds directory on disk,
+// for a batch of files renamed into it. It waits for the disk once instead
+// of once a file.
+void PutFileSystemOnDisk(const std::string& directory);
 int RenameOver(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);
 
@@ -107,9 +112,9 @@ class ReplacementFile {
     bool Create(const std::string& path);
     const std::string& Name() const { return name_; }
     std::FILE* Stream() const { return stream_; }
-    // Puts the new file on disk, closes it and renames it over the old
-    // one. False, with errno set, when any of it fails.
-    bool PutInPlace();
+    // Puts the new file on disk (unless told not to), closes it and renames
+    // it over the old one. False, with errno set, when any of it fails.
+    bool PutInPlace(bool syncFirst);
 
   private:
     std::string target_;

@@ -223,6 +223,20 @@ bool PutOnDisk(std::FILE* file) {
     return fsync(fileno(file)) == 0;
 }
 
+void PutFileSystemOnDisk(const std::string& directory) {
+#if defined(__linux__)
+    const int folder = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        syncfs(folder);
+        close(folder);
+        return;
+    }
+#else
+    (void)directory;
+#endif
+    sync();
+}
+
 int RenameOver(const std::string& from, const std::string& to) {
     const int error = rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
     if (error == 0) {
