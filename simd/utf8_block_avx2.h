@@ -116,6 +116,71 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, 
     return lowCount + kBitCounts.count[high];
 }
 
+// Bytes that send a block to the general step even though the step may take
+// them: CR, leads from E0 up (three- and four-byte characters, and bytes
+// that never lead) and the leads C0 and C1 of overlong forms. A block
+// without them holds only ASCII and two-byte characters, whole or not.
+QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2NotPairBytes(__m256i block) {
+    const __m256i fromE0 = _mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-33)), block);
+    const __m256i overlong = _mm256_cmpeq_epi8(_mm256_and_si256(block, _mm256_set1_epi8(-2)),
+                                               _mm256_set1_epi8(static_cast<char>(0xC0)));
+    const __m256i carriageReturn = _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r'));
+    return Avx2Mask(_mm256_or_si256(fromE0, _mm256_or_si256(overlong, carriageReturn)));
+}
+
+// Each 16-bit character of values (eight of them in each 128-bit lane)
+// whose bit is set in the four bytes of ends, as four groups of eight:
+// unpacked holds the groups of ends' bytes 0 and 2, unpackedHigh of bytes
+// 1 and 3. Returns how many it stored; it may write thirty-two.
+QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m256i unpackedHigh,
+                                                         unsigned ends, char16_t* out) {
+    const unsigned quarter[4] = {ends & 0xFF, ends >> 8 & 0xFF, ends >> 16 & 0xFF, ends >> 24};
+    const __m256i first = _mm256_shuffle_epi8(
+        unpacked, _mm256_set_m128i(LoadShuffle(quarter[2]), LoadShuffle(quarter[0])));
+    const __m256i second = _mm256_shuffle_epi8(
+        unpackedHigh, _mm256_set_m128i(LoadShuffle(quarter[3]), LoadShuffle(quarter[1])));
+    unsigned stored = 0;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(first));
+    stored += kBitCounts.count[quarter[0]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_castsi256_si128(second));
+    stored += kBitCounts.count[quarter[1]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(first, 1));
+    stored += kBitCounts.count[quarter[2]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(second, 1));
+    return stored + kBitCounts.count[quarter[3]];
+}
+
+// The step on a block of ASCII and two-byte characters (no byte that
+// Avx2NotPairBytes marks). Every byte's value if it ended a character is
+// made as two bytes, all thirty-two at once: a continuation takes its six
+// bits and the low two of the lead before it as its low byte, the lead's
+// three bits above those as its high byte; ASCII is itself over zero.
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t nonAscii,
+                                                   char16_t* out) {
+    const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
+    const std::uint64_t continuation = Avx2Mask(continuations);
+    const std::uint64_t leads = nonAscii & ~continuation;
+    const std::uint64_t breaks = (continuation ^ leads << 1) | std::uint64_t{1}
+                                                                   << kAvx2Utf8BlockBytes;
+    const std::uint64_t ends = ~leads & ((breaks & (0 - breaks)) - 1);
+    if (ends == 0) {
+        return {0, 0, false};
+    }
+    const __m256i before =
+        _mm256_alignr_epi8(block, _mm256_permute2x128_si256(block, block, 0x08), 15);
+    const __m256i joined = _mm256_or_si256(
+        _mm256_and_si256(block, _mm256_set1_epi8(0x3F)),
+        _mm256_and_si256(_mm256_slli_epi16(before, 6), _mm256_set1_epi8(static_cast<char>(0xC0))));
+    const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
+    const __m256i high = _mm256_and_si256(
+        _mm256_and_si256(_mm256_srli_epi16(before, 2), _mm256_set1_epi8(0x07)), continuations);
+    const unsigned used = 64u - static_cast<unsigned>(__builtin_clzll(ends));
+    const unsigned stored =
+        Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
+                             static_cast<unsigned>(ends), out);
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+}
+
 } // namespace utf8_block_detail
 
 // The block step on thirty-two bytes; out needs room for as many
@@ -127,12 +192,16 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
     const __m128i low = _mm256_castsi256_si128(block);
     const __m128i high = _mm256_extracti128_si256(block, 1);
     const std::uint64_t nonAscii = Avx2Mask(block);
-    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
-    if ((nonAscii | carriageReturns) == 0) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
-        return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
+    const std::uint64_t notPair = Avx2NotPairBytes(block);
+    if (notPair == 0) {
+        if (nonAscii == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
+            return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
+        }
+        return Avx2PairBlock(block, nonAscii, out);
     }
+    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
     const Plan plan =
         PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
     if (plan.used == 0) {
