@@ -49,8 +49,12 @@ QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Below(__m256i lanes, int limit) {
     return Avx2Mask(_mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(limit)), lanes));
 }
 
+QUENDIX_TARGET_AVX2 inline __m256i Avx2EqualLanes(__m256i lanes, int value) {
+    return _mm256_cmpeq_epi8(lanes, _mm256_set1_epi8(static_cast<char>(value)));
+}
+
 QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Equal(__m256i lanes, int value) {
-    return Avx2Mask(_mm256_cmpeq_epi8(lanes, _mm256_set1_epi8(static_cast<char>(value))));
+    return Avx2Mask(Avx2EqualLanes(lanes, value));
 }
 
 QUENDIX_TARGET_AVX2 inline __m256i Avx2Added(__m256i lanes, int value) {
@@ -116,8 +120,8 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, 
     return lowCount + kBitCounts.count[high];
 }
 
-// Bytes that send a block to the general step even though the step may take
-// them: CR, leads from E0 up (three- and four-byte characters, and bytes
+// Bytes that keep a block from the two-byte path even though the step may
+// take them: CR, leads from E0 up (three- and four-byte characters, and bytes
 // that never lead) and the leads C0 and C1 of overlong forms. A block
 // without them holds only ASCII and two-byte characters, whole or not.
 QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2NotPairBytes(__m256i block) {
@@ -126,6 +130,22 @@ QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2NotPairBytes(__m256i block) {
                                                _mm256_set1_epi8(static_cast<char>(0xC0)));
     const __m256i carriageReturn = _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r'));
     return Avx2Mask(_mm256_or_si256(fromE0, _mm256_or_si256(overlong, carriageReturn)));
+}
+
+// Bytes that send a block to the general step even though it may take
+// some of them: CR, the leads C0 and C1 of overlong forms, E0 and ED (whose
+// second bytes have narrower ranges) and the bytes from F0 up (four-byte
+// leads and bytes that never lead). A block without them holds only ASCII
+// and two- and three-byte characters, whole or not, or continuations out
+// of place.
+QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2UncommonBytes(__m256i block) {
+    const __m256i fromF0 = _mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-17)), block);
+    const __m256i overlong = _mm256_cmpeq_epi8(_mm256_and_si256(block, _mm256_set1_epi8(-2)),
+                                               _mm256_set1_epi8(static_cast<char>(0xC0)));
+    const __m256i narrow =
+        _mm256_or_si256(Avx2EqualLanes(block, 0xE0), Avx2EqualLanes(block, 0xED));
+    return Avx2Mask(_mm256_or_si256(_mm256_or_si256(fromF0, overlong),
+                                    _mm256_or_si256(narrow, Avx2EqualLanes(block, '\r'))));
 }
 
 // Each 16-bit character of values (eight of them in each 128-bit lane)
@@ -148,6 +168,50 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m25
     stored += kBitCounts.count[quarter[2]];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(second, 1));
     return stored + kBitCounts.count[quarter[3]];
+}
+
+// The step on a block without the bytes Avx2UncommonBytes marks. Every
+// byte's value if it ended a character is made as two bytes, all thirty-two
+// at once: the low byte holds its six bits and the low two of the byte
+// before; the high byte the next four bits of the byte before and, after a
+// three-byte lead two back, that lead's four bits. ASCII is itself over
+// zero.
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_t nonAscii,
+                                                     char16_t* out) {
+    const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
+    const std::uint64_t continuation = Avx2Mask(continuations);
+    const std::uint64_t triples =
+        Avx2Mask(_mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-33)), block));
+    const std::uint64_t leads = nonAscii & ~continuation;
+    const std::uint64_t expected = leads << 1 | triples << 2;
+    const std::uint64_t breaks = (continuation ^ expected) | std::uint64_t{1}
+                                                                 << kAvx2Utf8BlockBytes;
+    const std::uint64_t ends = ~(leads | triples << 1) & ((breaks & (0 - breaks)) - 1);
+    if (ends == 0) {
+        return {0, 0, false};
+    }
+    const __m256i behind = _mm256_permute2x128_si256(block, block, 0x08);
+    const __m256i one = _mm256_alignr_epi8(block, behind, 15);
+    const __m256i two = _mm256_alignr_epi8(block, behind, 14);
+    const __m256i joined = _mm256_or_si256(
+        _mm256_and_si256(block, _mm256_set1_epi8(0x3F)),
+        _mm256_and_si256(_mm256_slli_epi16(one, 6), _mm256_set1_epi8(static_cast<char>(0xC0))));
+    const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
+    const __m256i tripleEnd =
+        _mm256_cmpeq_epi8(_mm256_and_si256(two, _mm256_set1_epi8(static_cast<char>(0xF0))),
+                          _mm256_set1_epi8(static_cast<char>(0xE0)));
+    const __m256i leadBits =
+        _mm256_and_si256(tripleEnd, _mm256_and_si256(_mm256_slli_epi16(two, 4),
+                                                     _mm256_set1_epi8(static_cast<char>(0xF0))));
+    const __m256i high = _mm256_and_si256(
+        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(one, 2), _mm256_set1_epi8(0x0F)),
+                        leadBits),
+        continuations);
+    const unsigned used = 64u - static_cast<unsigned>(__builtin_clzll(ends));
+    const unsigned stored =
+        Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
+                             static_cast<unsigned>(ends), out);
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
 }
 
 // The step on a block of ASCII and two-byte characters (no byte that
@@ -192,14 +256,16 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
     const __m128i low = _mm256_castsi256_si128(block);
     const __m128i high = _mm256_extracti128_si256(block, 1);
     const std::uint64_t nonAscii = Avx2Mask(block);
-    const std::uint64_t notPair = Avx2NotPairBytes(block);
-    if (notPair == 0) {
+    if (Avx2NotPairBytes(block) == 0) {
         if (nonAscii == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
             return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
         }
         return Avx2PairBlock(block, nonAscii, out);
+    }
+    if (Avx2UncommonBytes(block) == 0) {
+        return Avx2CommonBlock(block, nonAscii, out);
     }
     const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
     const Plan plan =
