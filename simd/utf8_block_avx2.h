@@ -120,32 +120,32 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, 
     return lowCount + kBitCounts.count[high];
 }
 
-// Bytes that keep a block from the two-byte path even though the step may
-// take them: CR, leads from E0 up (three- and four-byte characters, and bytes
-// that never lead) and the leads C0 and C1 of overlong forms. A block
-// without them holds only ASCII and two-byte characters, whole or not.
-QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2NotPairBytes(__m256i block) {
-    const __m256i fromE0 = _mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-33)), block);
-    const __m256i overlong = _mm256_cmpeq_epi8(_mm256_and_si256(block, _mm256_set1_epi8(-2)),
-                                               _mm256_set1_epi8(static_cast<char>(0xC0)));
-    const __m256i carriageReturn = _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r'));
-    return Avx2Mask(_mm256_or_si256(fromE0, _mm256_or_si256(overlong, carriageReturn)));
-}
-
-// Bytes that send a block to the general step even though it may take
-// some of them: CR, the leads C0 and C1 of overlong forms, E0 and ED (whose
-// second bytes have narrower ranges) and the bytes from F0 up (four-byte
-// leads and bytes that never lead). A block without them holds only ASCII
-// and two- and three-byte characters, whole or not, or continuations out
-// of place.
-QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2UncommonBytes(__m256i block) {
-    const __m256i fromF0 = _mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-17)), block);
-    const __m256i overlong = _mm256_cmpeq_epi8(_mm256_and_si256(block, _mm256_set1_epi8(-2)),
-                                               _mm256_set1_epi8(static_cast<char>(0xC0)));
-    const __m256i narrow =
-        _mm256_or_si256(Avx2EqualLanes(block, 0xE0), Avx2EqualLanes(block, 0xED));
-    return Avx2Mask(_mm256_or_si256(_mm256_or_si256(fromF0, overlong),
-                                    _mm256_or_si256(narrow, Avx2EqualLanes(block, '\r'))));
+// Which of a block's bytes keep it from the common paths (uncommon: CR, the
+// leads C0 and C1 of overlong forms, E0 and ED, whose second bytes have
+// narrower ranges, and the bytes from F0 up) and which lead three-byte
+// characters (triples). A block with neither holds only ASCII and two-byte
+// characters, whole or not; one with triples but no uncommon byte, three-
+// byte characters too. Each byte's two nibbles look up flags in two tables;
+// a flag both give is set.
+struct BlockShape {
+    std::uint64_t uncommon;
+    std::uint64_t triples;
+};
+QUENDIX_TARGET_AVX2 inline BlockShape Avx2BlockShape(__m256i block) {
+    constexpr char kCr = 1, kOverlong = 2, kNarrow = 4, kFour = 8, kTriple = -128;
+    constexpr char kAny = kFour | kTriple;
+    const __m256i byHigh = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        kCr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kOverlong, 0, kNarrow | kTriple, kFour));
+    const __m256i byLow = _mm256_broadcastsi128_si256(
+        _mm_setr_epi8(kAny | kOverlong | kNarrow, kAny | kOverlong, kAny, kAny, kAny, kAny, kAny,
+                      kAny, kAny, kAny, kAny, kAny, kAny, kAny | kCr | kNarrow, kAny, kAny));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i flags = _mm256_and_si256(
+        _mm256_shuffle_epi8(byHigh, _mm256_and_si256(_mm256_srli_epi16(block, 4), nibble)),
+        _mm256_shuffle_epi8(byLow, _mm256_and_si256(block, nibble)));
+    const __m256i plain =
+        _mm256_cmpeq_epi8(_mm256_and_si256(flags, nibble), _mm256_setzero_si256());
+    return {~Avx2Mask(plain) & 0xFFFFFFFFu, Avx2Mask(flags)};
 }
 
 // Each 16-bit character of values (eight of them in each 128-bit lane)
@@ -170,18 +170,16 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m25
     return stored + kBitCounts.count[quarter[3]];
 }
 
-// The step on a block without the bytes Avx2UncommonBytes marks. Every
+// The step on a block without the bytes Avx2BlockShape marks uncommon. Every
 // byte's value if it ended a character is made as two bytes, all thirty-two
 // at once: the low byte holds its six bits and the low two of the byte
 // before; the high byte the next four bits of the byte before and, after a
 // three-byte lead two back, that lead's four bits. ASCII is itself over
 // zero.
 QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_t nonAscii,
-                                                     char16_t* out) {
+                                                     std::uint64_t triples, char16_t* out) {
     const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
     const std::uint64_t continuation = Avx2Mask(continuations);
-    const std::uint64_t triples =
-        Avx2Mask(_mm256_and_si256(_mm256_cmpgt_epi8(block, _mm256_set1_epi8(-33)), block));
     const std::uint64_t leads = nonAscii & ~continuation;
     const std::uint64_t expected = leads << 1 | triples << 2;
     const std::uint64_t breaks = (continuation ^ expected) | std::uint64_t{1}
@@ -215,7 +213,7 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_
 }
 
 // The step on a block of ASCII and two-byte characters (no byte that
-// Avx2NotPairBytes marks). Every byte's value if it ended a character is
+// Avx2BlockShape marks). Every byte's value if it ended a character is
 // made as two bytes, all thirty-two at once: a continuation takes its six
 // bits and the low two of the lead before it as its low byte, the lead's
 // three bits above those as its high byte; ASCII is itself over zero.
@@ -256,7 +254,8 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
     const __m128i low = _mm256_castsi256_si128(block);
     const __m128i high = _mm256_extracti128_si256(block, 1);
     const std::uint64_t nonAscii = Avx2Mask(block);
-    if (Avx2NotPairBytes(block) == 0) {
+    const BlockShape shape = Avx2BlockShape(block);
+    if ((shape.uncommon | shape.triples) == 0) {
         if (nonAscii == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
@@ -264,8 +263,8 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
         }
         return Avx2PairBlock(block, nonAscii, out);
     }
-    if (Avx2UncommonBytes(block) == 0) {
-        return Avx2CommonBlock(block, nonAscii, out);
+    if (shape.uncommon == 0) {
+        return Avx2CommonBlock(block, nonAscii, shape.triples, out);
     }
     const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
     const Plan plan =
