@@ -1,7 +1,9 @@
 // UTF-8 block steps with AVX2: thirty-two bytes a step, classified in one
-// vector, their characters' values made sixteen at a time and packed eight
-// at a time by byte shuffles. The step gives what ScalarUtf8Block gives for
-// a block of kAvx2Utf8BlockBytes (utf8_block.h).
+// vector and packed eight characters at a time by byte shuffles. A block of
+// ASCII with two-byte characters, or with two- and three-byte ones, makes
+// all its values at once; a block with any other byte goes the general way,
+// its values made sixteen at a time. The step gives what ScalarUtf8Block
+// gives for a block of kAvx2Utf8BlockBytes (utf8_block.h).
 #ifndef QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 #define QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 
