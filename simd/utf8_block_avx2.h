@@ -193,13 +193,12 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_
     const __m256i behind = _mm256_permute2x128_si256(block, block, 0x08);
     const __m256i one = _mm256_alignr_epi8(block, behind, 15);
     const __m256i two = _mm256_alignr_epi8(block, behind, 14);
-    const __m256i joined = _mm256_or_si256(
-        _mm256_and_si256(block, _mm256_set1_epi8(0x3F)),
-        _mm256_and_si256(_mm256_slli_epi16(one, 6), _mm256_set1_epi8(static_cast<char>(0xC0))));
+    const __m256i joined =
+        _mm256_xor_si256(block, _mm256_and_si256(_mm256_xor_si256(block, _mm256_slli_epi16(one, 6)),
+                                                 _mm256_set1_epi8(static_cast<char>(0xC0))));
     const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
     const __m256i tripleEnd =
-        _mm256_cmpeq_epi8(_mm256_and_si256(two, _mm256_set1_epi8(static_cast<char>(0xF0))),
-                          _mm256_set1_epi8(static_cast<char>(0xE0)));
+        _mm256_cmpeq_epi8(_mm256_max_epu8(two, _mm256_set1_epi8(static_cast<char>(0xE0))), two);
     const __m256i leadBits =
         _mm256_and_si256(tripleEnd, _mm256_and_si256(_mm256_slli_epi16(two, 4),
                                                      _mm256_set1_epi8(static_cast<char>(0xF0))));
@@ -232,9 +231,9 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t 
     }
     const __m256i before =
         _mm256_alignr_epi8(block, _mm256_permute2x128_si256(block, block, 0x08), 15);
-    const __m256i joined = _mm256_or_si256(
-        _mm256_and_si256(block, _mm256_set1_epi8(0x3F)),
-        _mm256_and_si256(_mm256_slli_epi16(before, 6), _mm256_set1_epi8(static_cast<char>(0xC0))));
+    const __m256i joined = _mm256_xor_si256(
+        block, _mm256_and_si256(_mm256_xor_si256(block, _mm256_slli_epi16(before, 6)),
+                                _mm256_set1_epi8(static_cast<char>(0xC0))));
     const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
     const __m256i high = _mm256_and_si256(
         _mm256_and_si256(_mm256_srli_epi16(before, 2), _mm256_set1_epi8(0x07)), continuations);
