@@ -1,7 +1,9 @@
 // UTF-8 block steps with AVX2: thirty-two bytes a step, classified in one
-// vector, their characters' values made sixteen at a time and packed eight
-// at a time by byte shuffles. The step gives what ScalarUtf8Block gives for
-// a block of kAvx2Utf8BlockBytes (utf8_block.h).
+// vector and packed eight characters at a time by byte shuffles. A block of
+// ASCII with two-byte characters, or with two- and three-byte ones, makes
+// all its values at once; a block with any other byte goes the general way,
+// its values made sixteen at a time. The step gives what ScalarUtf8Block
+// gives for a block of kAvx2Utf8BlockBytes (utf8_block.h).
 #ifndef QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 #define QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 
@@ -49,8 +51,12 @@ QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Below(__m256i lanes, int limit) {
     return Avx2Mask(_mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(limit)), lanes));
 }
 
+QUENDIX_TARGET_AVX2 inline __m256i Avx2EqualLanes(__m256i lanes, int value) {
+    return _mm256_cmpeq_epi8(lanes, _mm256_set1_epi8(static_cast<char>(value)));
+}
+
 QUENDIX_TARGET_AVX2 inline std::uint64_t Avx2Equal(__m256i lanes, int value) {
-    return Avx2Mask(_mm256_cmpeq_epi8(lanes, _mm256_set1_epi8(static_cast<char>(value))));
+    return Avx2Mask(Avx2EqualLanes(lanes, value));
 }
 
 QUENDIX_TARGET_AVX2 inline __m256i Avx2Added(__m256i lanes, int value) {
@@ -116,6 +122,128 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, 
     return lowCount + kBitCounts.count[high];
 }
 
+// Which of a block's bytes keep it from the common paths (uncommon: CR, the
+// leads C0 and C1 of overlong forms, E0 and ED, whose second bytes have
+// narrower ranges, and the bytes from F0 up) and which lead three-byte
+// characters (triples). A block with neither holds only ASCII and two-byte
+// characters, whole or not; one with triples but no uncommon byte, three-
+// byte characters too. Each byte's two nibbles look up flags in two tables;
+// a flag both give is set.
+struct BlockShape {
+    std::uint64_t uncommon;
+    std::uint64_t triples;
+};
+QUENDIX_TARGET_AVX2 inline BlockShape Avx2BlockShape(__m256i block) {
+    constexpr char kCr = 1, kOverlong = 2, kNarrow = 4, kFour = 8, kTriple = -128;
+    constexpr char kAny = kFour | kTriple;
+    const __m256i byHigh = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+        kCr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kOverlong, 0, kNarrow | kTriple, kFour));
+    const __m256i byLow = _mm256_broadcastsi128_si256(
+        _mm_setr_epi8(kAny | kOverlong | kNarrow, kAny | kOverlong, kAny, kAny, kAny, kAny, kAny,
+                      kAny, kAny, kAny, kAny, kAny, kAny, kAny | kCr | kNarrow, kAny, kAny));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i flags = _mm256_and_si256(
+        _mm256_shuffle_epi8(byHigh, _mm256_and_si256(_mm256_srli_epi16(block, 4), nibble)),
+        _mm256_shuffle_epi8(byLow, _mm256_and_si256(block, nibble)));
+    const __m256i plain =
+        _mm256_cmpeq_epi8(_mm256_and_si256(flags, nibble), _mm256_setzero_si256());
+    return {~Avx2Mask(plain) & 0xFFFFFFFFu, Avx2Mask(flags)};
+}
+
+// Each 16-bit character of values (eight of them in each 128-bit lane)
+// whose bit is set in the four bytes of ends, as four groups of eight:
+// unpacked holds the groups of ends' bytes 0 and 2, unpackedHigh of bytes
+// 1 and 3. Returns how many it stored; it may write thirty-two.
+QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m256i unpackedHigh,
+                                                         unsigned ends, char16_t* out) {
+    const unsigned quarter[4] = {ends & 0xFF, ends >> 8 & 0xFF, ends >> 16 & 0xFF, ends >> 24};
+    const __m256i first = _mm256_shuffle_epi8(
+        unpacked, _mm256_set_m128i(LoadShuffle(quarter[2]), LoadShuffle(quarter[0])));
+    const __m256i second = _mm256_shuffle_epi8(
+        unpackedHigh, _mm256_set_m128i(LoadShuffle(quarter[3]), LoadShuffle(quarter[1])));
+    unsigned stored = 0;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(first));
+    stored += kBitCounts.count[quarter[0]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_castsi256_si128(second));
+    stored += kBitCounts.count[quarter[1]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(first, 1));
+    stored += kBitCounts.count[quarter[2]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(second, 1));
+    return stored + kBitCounts.count[quarter[3]];
+}
+
+// The step on a block without the bytes Avx2BlockShape marks uncommon. Every
+// byte's value if it ended a character is made as two bytes, all thirty-two
+// at once: the low byte holds its six bits and the low two of the byte
+// before; the high byte the next four bits of the byte before and, after a
+// three-byte lead two back, that lead's four bits. ASCII is itself over
+// zero.
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_t nonAscii,
+                                                     std::uint64_t triples, char16_t* out) {
+    const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
+    const std::uint64_t continuation = Avx2Mask(continuations);
+    const std::uint64_t leads = nonAscii & ~continuation;
+    const std::uint64_t expected = leads << 1 | triples << 2;
+    const std::uint64_t breaks = (continuation ^ expected) | std::uint64_t{1}
+                                                                 << kAvx2Utf8BlockBytes;
+    const std::uint64_t ends = ~(leads | triples << 1) & ((breaks & (0 - breaks)) - 1);
+    if (ends == 0) {
+        return {0, 0, false};
+    }
+    const __m256i behind = _mm256_permute2x128_si256(block, block, 0x08);
+    const __m256i one = _mm256_alignr_epi8(block, behind, 15);
+    const __m256i two = _mm256_alignr_epi8(block, behind, 14);
+    const __m256i joined =
+        _mm256_xor_si256(block, _mm256_and_si256(_mm256_xor_si256(block, _mm256_slli_epi16(one, 6)),
+                                                 _mm256_set1_epi8(static_cast<char>(0xC0))));
+    const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
+    const __m256i tripleEnd =
+        _mm256_cmpeq_epi8(_mm256_max_epu8(two, _mm256_set1_epi8(static_cast<char>(0xE0))), two);
+    const __m256i leadBits =
+        _mm256_and_si256(tripleEnd, _mm256_and_si256(_mm256_slli_epi16(two, 4),
+                                                     _mm256_set1_epi8(static_cast<char>(0xF0))));
+    const __m256i high = _mm256_and_si256(
+        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(one, 2), _mm256_set1_epi8(0x0F)),
+                        leadBits),
+        continuations);
+    const unsigned used = 64u - static_cast<unsigned>(__builtin_clzll(ends));
+    const unsigned stored =
+        Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
+                             static_cast<unsigned>(ends), out);
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+}
+
+// The step on a block of ASCII and two-byte characters (no byte that
+// Avx2BlockShape marks). Every byte's value if it ended a character is
+// made as two bytes, all thirty-two at once: a continuation takes its six
+// bits and the low two of the lead before it as its low byte, the lead's
+// three bits above those as its high byte; ASCII is itself over zero.
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t nonAscii,
+                                                   char16_t* out) {
+    const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
+    const std::uint64_t continuation = Avx2Mask(continuations);
+    const std::uint64_t leads = nonAscii & ~continuation;
+    const std::uint64_t breaks = (continuation ^ leads << 1) | std::uint64_t{1}
+                                                                   << kAvx2Utf8BlockBytes;
+    const std::uint64_t ends = ~leads & ((breaks & (0 - breaks)) - 1);
+    if (ends == 0) {
+        return {0, 0, false};
+    }
+    const __m256i before =
+        _mm256_alignr_epi8(block, _mm256_permute2x128_si256(block, block, 0x08), 15);
+    const __m256i joined = _mm256_xor_si256(
+        block, _mm256_and_si256(_mm256_xor_si256(block, _mm256_slli_epi16(before, 6)),
+                                _mm256_set1_epi8(static_cast<char>(0xC0))));
+    const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
+    const __m256i high = _mm256_and_si256(
+        _mm256_and_si256(_mm256_srli_epi16(before, 2), _mm256_set1_epi8(0x07)), continuations);
+    const unsigned used = 64u - static_cast<unsigned>(__builtin_clzll(ends));
+    const unsigned stored =
+        Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
+                             static_cast<unsigned>(ends), out);
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+}
+
 } // namespace utf8_block_detail
 
 // The block step on thirty-two bytes; out needs room for as many
@@ -127,12 +255,19 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
     const __m128i low = _mm256_castsi256_si128(block);
     const __m128i high = _mm256_extracti128_si256(block, 1);
     const std::uint64_t nonAscii = Avx2Mask(block);
-    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
-    if ((nonAscii | carriageReturns) == 0) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
-        return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
+    const BlockShape shape = Avx2BlockShape(block);
+    if ((shape.uncommon | shape.triples) == 0) {
+        if (nonAscii == 0) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
+            return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
+        }
+        return Avx2PairBlock(block, nonAscii, out);
     }
+    if (shape.uncommon == 0) {
+        return Avx2CommonBlock(block, nonAscii, shape.triples, out);
+    }
+    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
     const Plan plan =
         PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
     if (plan.used == 0) {

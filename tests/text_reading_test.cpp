@@ -237,9 +237,20 @@ TEST(TextReading, Utf8WordRunsEndAtEveryKindOfStop) {
                                             // windows-1251 read as UTF-8:
                                             // errors a byte each.
                                             "\xCC\xEE\xF1\xEA\xE2\xE0 "};
-    const std::vector<std::string> stops = {
-        "\r\n",     "\r",   "\xF0\x9F\x9A\xA4", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xEF\xBF\xBF",
-        "\xC0\xAF", "\xC3", "\xE6\x97",         "\x80",         "\xFF",         "0123456789abcdef"};
+    const std::vector<std::string> stops = {"\r\n",
+                                            "\r",
+                                            "\xF0\x9F\x9A\xA4",
+                                            "\xE0\x9F\xBF",
+                                            "\xED\xA0\x80",
+                                            "\xEF\xBF\xBF",
+                                            "\xC0\xAF",
+                                            "\xC1\xBF",
+                                            "\xE0\xA0\x80",
+                                            "\xC3",
+                                            "\xE6\x97",
+                                            "\x80",
+                                            "\xFF",
+                                            "0123456789abcdef"};
     for (const std::string& word : words) {
         std::string runs;
         for (std::size_t length = 0; length <= 12; ++length) {
