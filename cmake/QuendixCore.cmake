@@ -28,7 +28,7 @@ set(QUENDIX_CORE_SOURCES
   platform/record_output.cpp
   encoding/utf8.cpp
   platform/wide_path.cpp
-  reading/wide_stream.cpp
+  reading/decoding_input.cpp
 )
 list(TRANSFORM QUENDIX_CORE_SOURCES PREPEND "${QUENDIX_ROOT_DIR}/")
 

@@ -20,8 +20,7 @@ constexpr unsigned long long kRecordBytes = QUENDIX_RECORD_BYTES;
 // Opens the output without emptying it, and empties it only once it is
 // known not to be the input: a feed given as its own output is left as it
 // is. Both opens still come before the first read.
-bool OpenOutputBesides(WideOutputStream& output, std::FILE* outputFile,
-                       const WideInputStream& input) {
+bool OpenOutputBesides(RecordOutput& output, std::FILE* outputFile, const DecodingInput& input) {
     if (!AdoptOutput(output, outputFile, OutputUnits)) {
         return false;
     }
@@ -38,7 +37,7 @@ bool OpenOutputBesides(WideOutputStream& output, std::FILE* outputFile,
 
 // A feed that could not be read whole gives no records: the file is
 // emptied, so it never holds records that the result does not count.
-int DiscardRecords(WideOutputStream& output) {
+int DiscardRecords(RecordOutput& output) {
     output.pending = 0;
     CutFile(output.file, 0);
     CloseOutput(output);
@@ -46,8 +45,8 @@ int DiscardRecords(WideOutputStream& output) {
 }
 
 template <class Watch>
-int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
-                     const ConversionOptions& options, Watch& watch) {
+int ConvertOpenFiles(DecodingInput& input, RecordOutput& output, const ConversionOptions& options,
+                     Watch& watch) {
     ChooseEncoding(input, options.encodingChosen ? &options.encoding : nullptr);
     if constexpr (Watch::kWatching) {
         watch.observer().FeedBegins(input.bytes, input.filled);
@@ -88,9 +87,9 @@ int ConvertOpenFiles(WideInputStream& input, WideOutputStream& output,
 }
 
 template <class Watch>
-int ConvertFromInput(WideInputStream& input, std::FILE* outputFile,
-                     const ConversionOptions& options, Watch& watch) {
-    WideOutputStream output;
+int ConvertFromInput(DecodingInput& input, std::FILE* outputFile, const ConversionOptions& options,
+                     Watch& watch) {
+    RecordOutput output;
     if (!OpenOutputBesides(output, outputFile, input)) {
         CloseInput(input);
         return 0;
@@ -101,7 +100,7 @@ int ConvertFromInput(WideInputStream& input, std::FILE* outputFile,
 template <class Watch>
 int ConvertStreamsAlone(std::FILE* inputFile, std::FILE* outputFile,
                         const ConversionOptions& options, Watch& watch) {
-    WideInputStream input;
+    DecodingInput input;
     if (!AdoptInput(input, inputFile, InputBytes)) {
         if (outputFile != nullptr) {
             std::fclose(outputFile);
@@ -114,7 +113,7 @@ int ConvertStreamsAlone(std::FILE* inputFile, std::FILE* outputFile,
 template <class Watch>
 int ConvertFileAlone(const wchar_t* inputPath, const wchar_t* outputPath,
                      const ConversionOptions& options, Watch& watch) {
-    WideInputStream input;
+    DecodingInput input;
     if (inputPath == nullptr || outputPath == nullptr || !OpenInput(input, inputPath, InputBytes)) {
         return 0;
     }

@@ -8,7 +8,7 @@
 #include "convert/tag_index.h"
 #include "platform/record_output.h"
 #include "quendix.h"
-#include "reading/wide_stream.h"
+#include "reading/decoding_input.h"
 
 #include <cstddef>
 

@@ -56,8 +56,7 @@ template <class Watch> std::size_t PassText(Watch& watch, std::size_t held, std:
 
 // Converts FeedText[0, length) as a whole text into outcome.
 template <class Watch>
-void ConvertWindow(std::size_t length, WideOutputStream& output, Watch& watch,
-                   FeedOutcome& outcome) {
+void ConvertWindow(std::size_t length, RecordOutput& output, Watch& watch, FeedOutcome& outcome) {
     const ItemLoopResult result =
         ConvertFeedText(TextView{FeedText, length}, TagPlaces, kTagPlaceCapacity, output, watch);
     outcome.records += result.records;
@@ -74,7 +73,7 @@ void ConvertWindow(std::size_t length, WideOutputStream& output, Watch& watch,
 // Text before it is read and left behind. Returns the characters held from
 // that "<item>" on, 0 when the feed has no further item.
 template <class Watch>
-std::size_t SkipToNextItem(WideInputStream& input, std::size_t windowLength, std::size_t held,
+std::size_t SkipToNextItem(DecodingInput& input, std::size_t windowLength, std::size_t held,
                            std::size_t readLimit, Watch& watch) {
     std::size_t from = windowLength - (kItemOpening.length - 1);
     for (;;) {
@@ -96,7 +95,7 @@ std::size_t SkipToNextItem(WideInputStream& input, std::size_t windowLength, std
 
 } // namespace
 
-std::size_t LoadFeedText(WideInputStream& input, char16_t* text, std::size_t held,
+std::size_t LoadFeedText(DecodingInput& input, char16_t* text, std::size_t held,
                          std::size_t limit) {
     // Reading line by line and appending each line gives exactly the text
     // read at once, so it is read straight into place: no copy, and no call
@@ -105,7 +104,7 @@ std::size_t LoadFeedText(WideInputStream& input, char16_t* text, std::size_t hel
 }
 
 template <class Watch>
-FeedOutcome ConvertFeed(WideInputStream& input, WideOutputStream& output, std::size_t windowLimit,
+FeedOutcome ConvertFeed(DecodingInput& input, RecordOutput& output, std::size_t windowLimit,
                         Watch& watch) {
     FeedOutcome outcome;
     const std::size_t readLimit = windowLimit + 1;
@@ -155,9 +154,7 @@ FeedOutcome ConvertFeed(WideInputStream& input, WideOutputStream& output, std::s
     }
 }
 
-template FeedOutcome ConvertFeed<Unwatched>(WideInputStream&, WideOutputStream&, std::size_t,
-                                            Unwatched&);
-template FeedOutcome ConvertFeed<ItemWatch>(WideInputStream&, WideOutputStream&, std::size_t,
-                                            ItemWatch&);
+template FeedOutcome ConvertFeed<Unwatched>(DecodingInput&, RecordOutput&, std::size_t, Unwatched&);
+template FeedOutcome ConvertFeed<ItemWatch>(DecodingInput&, RecordOutput&, std::size_t, ItemWatch&);
 
 } // namespace quendix

@@ -6,7 +6,7 @@
 
 #include "convert/item_loop.h"
 #include "platform/record_output.h"
-#include "reading/wide_stream.h"
+#include "reading/decoding_input.h"
 
 #include <cstddef>
 
@@ -18,8 +18,7 @@ constexpr std::size_t kSmallestWindow = 16;
 // Reads characters after the held ones at the front of text until it holds
 // limit of them or the input ends; returns how many it holds. A character
 // above U+FFFF that would not fit whole is left for the next read.
-std::size_t LoadFeedText(WideInputStream& input, char16_t* text, std::size_t held,
-                         std::size_t limit);
+std::size_t LoadFeedText(DecodingInput& input, char16_t* text, std::size_t held, std::size_t limit);
 
 struct FeedOutcome {
     int records = 0;
@@ -32,7 +31,7 @@ struct FeedOutcome {
 // windowLimit is kWindowLimit, or smaller where tests want many windows
 // from a small feed (at least 16).
 template <class Watch>
-FeedOutcome ConvertFeed(WideInputStream& input, WideOutputStream& output, std::size_t windowLimit,
+FeedOutcome ConvertFeed(DecodingInput& input, RecordOutput& output, std::size_t windowLimit,
                         Watch& watch);
 
 } // namespace quendix

@@ -124,7 +124,7 @@ void Report(Watch& watch, ItemSearches& searches, std::size_t itemAt, const Item
 
 template <class Watch>
 ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t placeCapacity,
-                               WideOutputStream& output, Watch& watch) {
+                               RecordOutput& output, Watch& watch) {
     ItemSearches searches(text, places, placeCapacity);
     ItemLoopResult result;
     std::int32_t scanPosition = 0;
@@ -161,9 +161,9 @@ ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t plac
     return result;
 }
 
-template ItemLoopResult ConvertFeedText<Unwatched>(TextView, TagPlace*, std::size_t,
-                                                   WideOutputStream&, Unwatched&);
-template ItemLoopResult ConvertFeedText<ItemWatch>(TextView, TagPlace*, std::size_t,
-                                                   WideOutputStream&, ItemWatch&);
+template ItemLoopResult ConvertFeedText<Unwatched>(TextView, TagPlace*, std::size_t, RecordOutput&,
+                                                   Unwatched&);
+template ItemLoopResult ConvertFeedText<ItemWatch>(TextView, TagPlace*, std::size_t, RecordOutput&,
+                                                   ItemWatch&);
 
 } // namespace quendix

@@ -42,7 +42,7 @@ struct ItemLoopResult {
 // loop runs.
 template <class Watch>
 ItemLoopResult ConvertFeedText(TextView text, TagPlace* places, std::size_t placeCapacity,
-                               WideOutputStream& output, Watch& watch);
+                               RecordOutput& output, Watch& watch);
 
 } // namespace quendix
 

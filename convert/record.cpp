@@ -95,7 +95,7 @@ bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16
              FindLiteral(fittedTitle, titleKept, 0, kCharacterData) != kNotFound);
 }
 
-RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields) {
+RecordFate WriteRecord(RecordOutput& output, const ItemFields& fields) {
     char16_t* record = ReserveUnits(output, kRecordWidth);
     if (record == nullptr) {
         return RecordFate::Refused;

@@ -5,7 +5,7 @@
 #include "convert/feed_storage.h"
 #include "convert/literal.h"
 #include "platform/record_output.h"
-#include "reading/wide_stream.h"
+#include "reading/decoding_input.h"
 
 namespace quendix {
 
@@ -35,7 +35,7 @@ enum class RecordFate { Written, Dropped, Refused };
 // it. Refused once the file has refused a write. The summary is the
 // description field as given: the item loop puts there what SummaryOf
 // gives for the item's description.
-RecordFate WriteRecord(WideOutputStream& output, const ItemFields& fields);
+RecordFate WriteRecord(RecordOutput& output, const ItemFields& fields);
 
 } // namespace quendix
 

@@ -1,11 +1,11 @@
 // One input decoder, step by step, a few bytes at a time, and through the
 // text reads across the input buffer's end.
 #include "convert/feed_storage.h"
+#include "encoding/utf8.h"
 #include "fuzz/check_support.h"
 #include "fuzz/checks.h"
 #include "fuzz/utf8_block_check.h"
-#include "encoding/utf8.h"
-#include "reading/wide_stream.h"
+#include "reading/decoding_input.h"
 #include "tests/reference_converter.h"
 
 #include <vector>
@@ -174,7 +174,7 @@ std::string ReadAll(const ScratchFile& file, std::size_t byteCount, std::size_t 
         small.resize(limit);
     }
     std::vector<char16_t>& read = limit == large.size() ? large : small;
-    quendix::WideInputStream stream;
+    quendix::DecodingInput stream;
     if (!quendix::OpenInput(stream, file.WidePath().c_str(), buffer.data())) {
         return "the input file did not open";
     }

@@ -37,7 +37,7 @@ std::string CheckFeedLoading(const std::string& bytes) {
     }
     const ScratchFile file;
     WriteBytes(file.Path(), bytes);
-    quendix::WideInputStream input;
+    quendix::DecodingInput input;
     if (!quendix::OpenInput(input, file.WidePath().c_str(), quendix::InputBytes)) {
         return "the input file did not open";
     }

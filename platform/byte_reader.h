@@ -1,5 +1,5 @@
 // The input file as bytes: opened through its wide path, read unbuffered
-// into a fixed buffer, and handed to the read loop (reading/wide_stream.h)
+// into a fixed buffer, and handed to the read loop (reading/decoding_input.h)
 // a buffer's worth at a time. It knows nothing of encodings.
 #ifndef QUENDIX_PLATFORM_BYTE_READER_H
 #define QUENDIX_PLATFORM_BYTE_READER_H

@@ -4,12 +4,12 @@
 
 namespace quendix {
 
-bool OpenOutput(WideOutputStream& stream, const wchar_t* path, char16_t* buffer) {
+bool OpenOutput(RecordOutput& stream, const wchar_t* path, char16_t* buffer) {
     return AdoptOutput(stream, OpenWidePath(path, OpenMode::Write), buffer);
 }
 
-bool AdoptOutput(WideOutputStream& stream, std::FILE* file, char16_t* buffer) {
-    stream = WideOutputStream{};
+bool AdoptOutput(RecordOutput& stream, std::FILE* file, char16_t* buffer) {
+    stream = RecordOutput{};
     stream.units = buffer;
     stream.file = file;
     if (stream.file == nullptr) {
@@ -21,7 +21,7 @@ bool AdoptOutput(WideOutputStream& stream, std::FILE* file, char16_t* buffer) {
     return true;
 }
 
-bool FlushOutput(WideOutputStream& stream) {
+bool FlushOutput(RecordOutput& stream) {
     if (stream.failed) {
         return false;
     }
@@ -35,14 +35,14 @@ bool FlushOutput(WideOutputStream& stream) {
     return !stream.failed;
 }
 
-char16_t* ReserveUnits(WideOutputStream& stream, std::size_t count) {
+char16_t* ReserveUnits(RecordOutput& stream, std::size_t count) {
     if (count > kOutputBufferUnits - stream.pending) {
         FlushOutput(stream);
     }
     return stream.failed ? nullptr : stream.units + stream.pending;
 }
 
-void CommitUnits(WideOutputStream& stream, std::size_t count) {
+void CommitUnits(RecordOutput& stream, std::size_t count) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     char16_t* units = stream.units + stream.pending;
     for (std::size_t i = 0; i < count; ++i) {
@@ -52,7 +52,7 @@ void CommitUnits(WideOutputStream& stream, std::size_t count) {
     stream.pending += count;
 }
 
-bool CloseOutput(WideOutputStream& stream) {
+bool CloseOutput(RecordOutput& stream) {
     if (stream.file == nullptr) {
         return false;
     }

@@ -61,7 +61,7 @@ inline bool Utf8BlocksWorthTrying(const unsigned char* bytes, std::size_t size) 
 // byte continues a sequence.
 struct Utf8Runs {
     template <class Steps>
-    static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
+    static bool Decode(DecodingInput& stream, char16_t* out, std::size_t& count,
                        std::size_t capacity) {
         const unsigned char* const bytes = stream.bytes;
         const std::size_t filled = stream.filled;
@@ -108,7 +108,7 @@ struct Utf8Runs {
 // high bytes left one at a time.
 struct SingleByteRuns {
     template <class Steps>
-    static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
+    static bool Decode(DecodingInput& stream, char16_t* out, std::size_t& count,
                        std::size_t capacity) {
         const unsigned char* const bytes = stream.bytes;
         const char16_t* const table = stream.byteTable;
@@ -142,7 +142,7 @@ template <std::size_t (*Decoder)(const unsigned char*, std::size_t, bool, Decode
           class Pairs = NoPairs>
 struct MultiByteRuns {
     template <class Steps>
-    static bool Decode(WideInputStream& stream, char16_t* out, std::size_t& count,
+    static bool Decode(DecodingInput& stream, char16_t* out, std::size_t& count,
                        std::size_t capacity) {
         const unsigned char* const bytes = stream.bytes;
         const std::size_t filled = stream.filled;

@@ -22,7 +22,7 @@ constexpr std::size_t kWindow = quendix::kWindowLimit;
 // Loads a file's first window as a conversion does; returns its text.
 std::u16string LoadedText(const std::string& path) {
     static char16_t window[kWindow];
-    quendix::WideInputStream input;
+    quendix::DecodingInput input;
     EXPECT_TRUE(quendix::OpenInput(input, Wide(path).c_str(), quendix::InputBytes));
     quendix::ChooseEncoding(input);
     const std::size_t held = quendix::LoadFeedText(input, window, 0, kWindow);

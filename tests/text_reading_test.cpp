@@ -6,7 +6,7 @@
 // against the SSE2-only and scalar builds.
 #include "encoding/decode.h"
 #include "fuzz/checks.h"
-#include "reading/wide_stream.h"
+#include "reading/decoding_input.h"
 #include "tests/reference_converter.h"
 #include "tests/test_support.h"
 
@@ -45,7 +45,7 @@ std::u16string ExpectedText(const std::u32string& characters, std::size_t capaci
 // must fill its room but for one place at most.
 std::u16string ReadInPieces(const std::string& path, std::size_t capacity,
                             Encoding* chosen = nullptr) {
-    quendix::WideInputStream stream;
+    quendix::DecodingInput stream;
     static std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
     EXPECT_TRUE(quendix::OpenInput(stream, Wide(path).c_str(), buffer.data()));
     quendix::ChooseEncoding(stream, chosen);
@@ -283,7 +283,7 @@ TEST(TextReading, ReadTextGivesTheCharactersUpToItsCapacity) {
         const std::u32string characters = DecodeAll(Encoding::Utf8, bytes);
         for (const std::size_t capacity : {std::size_t{1}, std::size_t{2}, std::size_t{3},
                                            std::size_t(1 + random() % 700), std::size_t{127999}}) {
-            quendix::WideInputStream stream;
+            quendix::DecodingInput stream;
             std::vector<unsigned char> buffer(quendix::kInputBufferBytes);
             ASSERT_TRUE(
                 quendix::OpenInput(stream, Wide(scratch.Path("in.xml")).c_str(), buffer.data()));

@@ -1,4 +1,4 @@
-#include "reading/wide_stream.h"
+#include "reading/decoding_input.h"
 
 #include "encoding/single_byte.h"
 #include "reading/text_runs.h"
@@ -10,7 +10,7 @@ namespace {
 
 // The next step's characters, CR LF joined into LF, and the decoder state
 // after them. Returns the bytes used, 0 at the end of input.
-std::size_t NextStep(WideInputStream& stream, DecoderState& state, DecodedStep* step) {
+std::size_t NextStep(DecodingInput& stream, DecoderState& state, DecodedStep* step) {
     EnsureBytes(stream, kMaxStepBytes);
     std::size_t used = DecodeStep(stream.encoding, state, stream.bytes + stream.position,
                                   stream.filled - stream.position, stream.fileExhausted, step);
@@ -44,7 +44,7 @@ std::size_t NextStep(WideInputStream& stream, DecoderState& state, DecodedStep* 
 // Decodes the next step the general way and stores its characters at
 // out[count]. False, storing nothing, at the end of input or when the
 // characters would not fit whole (they are left for the next read).
-__attribute__((noinline)) bool TakeStep(WideInputStream& stream, char16_t* out, std::size_t& count,
+__attribute__((noinline)) bool TakeStep(DecodingInput& stream, char16_t* out, std::size_t& count,
                                         std::size_t capacity) {
     DecoderState state = stream.decoder;
     DecodedStep step;
@@ -73,7 +73,7 @@ __attribute__((noinline)) bool TakeStep(WideInputStream& stream, char16_t* out, 
 // neither takes (CR, a step across the buffer's end, one that does not fit)
 // goes through TakeStep.
 template <class Steps, class Runs>
-std::size_t ReadAsciiCompatible(WideInputStream& stream, char16_t* out, std::size_t capacity) {
+std::size_t ReadAsciiCompatible(DecodingInput& stream, char16_t* out, std::size_t capacity) {
     std::size_t count = 0;
     while (count < capacity) {
         const unsigned char* bytes = stream.bytes + stream.position;
@@ -98,13 +98,13 @@ std::size_t ReadAsciiCompatible(WideInputStream& stream, char16_t* out, std::siz
 }
 
 template <class Runs>
-QUENDIX_AVX2_LOOP std::size_t ReadAsciiCompatibleAvx2(WideInputStream& stream, char16_t* out,
+QUENDIX_AVX2_LOOP std::size_t ReadAsciiCompatibleAvx2(DecodingInput& stream, char16_t* out,
                                                       std::size_t capacity) {
     return ReadAsciiCompatible<Avx2Steps, Runs>(stream, out, capacity);
 }
 
 template <class Runs>
-std::size_t ReadWithRuns(WideInputStream& stream, char16_t* out, std::size_t capacity) {
+std::size_t ReadWithRuns(DecodingInput& stream, char16_t* out, std::size_t capacity) {
     if constexpr (kAvx2Loops) {
         if (UseAvx2Loops()) {
             return ReadAsciiCompatibleAvx2<Runs>(stream, out, capacity);
@@ -114,7 +114,7 @@ std::size_t ReadWithRuns(WideInputStream& stream, char16_t* out, std::size_t cap
 }
 
 // UTF-16, ISO-2022-JP and replacement: a step at a time.
-std::size_t ReadStepByStep(WideInputStream& stream, char16_t* out, std::size_t capacity) {
+std::size_t ReadStepByStep(DecodingInput& stream, char16_t* out, std::size_t capacity) {
     std::size_t count = 0;
     while (count < capacity && TakeStep(stream, out, count, capacity)) {
     }
@@ -122,7 +122,7 @@ std::size_t ReadStepByStep(WideInputStream& stream, char16_t* out, std::size_t c
 }
 
 // A single-byte encoding's character for every byte.
-void FillByteTable(WideInputStream& stream) {
+void FillByteTable(DecodingInput& stream) {
     const bool userDefined = stream.encoding == Encoding::XUserDefined;
     const std::uint16_t* row = userDefined ? nullptr : SingleByteRow(stream.encoding);
     for (unsigned byte = 0; byte < 256; ++byte) {
@@ -135,7 +135,7 @@ void FillByteTable(WideInputStream& stream) {
 
 } // namespace
 
-void ChooseEncoding(WideInputStream& stream, const Encoding* chosen) {
+void ChooseEncoding(DecodingInput& stream, const Encoding* chosen) {
     // The encoding is chosen from the first buffer's worth of bytes, which
     // holds any byte-order mark and the XML declaration.
     EnsureBytes(stream, kInputBufferBytes);
@@ -153,7 +153,7 @@ void ChooseEncoding(WideInputStream& stream, const Encoding* chosen) {
     }
 }
 
-std::size_t ReadText(WideInputStream& stream, char16_t* text, std::size_t capacity) {
+std::size_t ReadText(DecodingInput& stream, char16_t* text, std::size_t capacity) {
     switch (stream.encoding) {
     case Encoding::Utf8:
         return ReadWithRuns<Utf8Runs>(stream, text, capacity);
