@@ -245,20 +245,27 @@ struct Utf8Taken {
     std::size_t stored;
 };
 
-// Block steps one after another from bytes (size of them at hand) while
-// each goes on to the next block, with out's room for room characters.
-template <class Steps>
+// Block steps (step, called with the bytes and where their characters go)
+// one after another from bytes (size of them at hand) while each goes on to
+// the next block, with out's room for room characters.
+template <class Step>
 Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
-                       std::size_t room) {
-    Utf8Taken taken{0, 0};
+                       std::size_t room, const Step& step) {
+    if (size < kUtf8RunMargin || room < kUtf8RunMargin) {
+        return {0, 0};
+    }
+    const unsigned char* at = bytes;
+    char16_t* to = out;
+    const unsigned char* const lastBlock = bytes + (size - kUtf8RunMargin);
+    char16_t* const lastRoom = out + (room - kUtf8RunMargin);
     bool more = true;
-    while (more && size - taken.used >= kUtf8RunMargin && room - taken.stored >= kUtf8RunMargin) {
-        const Utf8Block block = Steps::Utf8BlockStep(bytes + taken.used, out + taken.stored);
-        taken.used += block.used;
-        taken.stored += block.stored;
+    while (more && at <= lastBlock && to <= lastRoom) {
+        const Utf8Block block = step(at, to);
+        at += block.used;
+        to += block.stored;
         more = block.more;
     }
-    return taken;
+    return {static_cast<std::size_t>(at - bytes), static_cast<std::size_t>(to - out)};
 }
 
 } // namespace quendix
