@@ -133,17 +133,6 @@ inline std::uint64_t OutOfRangeSeconds(std::uint64_t leadE0, std::uint64_t leadE
     return (leadE0 << 1 & lowSecond) | (leadED << 1 & continuation & ~lowSecond);
 }
 
-// The number of set bits in each byte value: the byte's ends as characters.
-struct BitCounts {
-    unsigned char count[256];
-    constexpr BitCounts() : count{} {
-        for (unsigned i = 1; i < 256; ++i) {
-            count[i] = static_cast<unsigned char>(count[i >> 1] + (i & 1));
-        }
-    }
-};
-inline constexpr BitCounts kBitCounts{};
-
 #if defined(QUENDIX_SSE2_LOOPS)
 inline unsigned Sse2Mask(__m128i lanes) {
     return static_cast<unsigned>(_mm_movemask_epi8(lanes));
@@ -258,13 +247,12 @@ Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* o
     char16_t* to = out;
     const unsigned char* const lastBlock = bytes + (size - kUtf8RunMargin);
     char16_t* const lastRoom = out + (room - kUtf8RunMargin);
-    bool more = true;
-    while (more && at <= lastBlock && to <= lastRoom) {
-        const Utf8Block block = step(at, to);
+    Utf8Block block{};
+    do {
+        block = step(at, to);
         at += block.used;
         to += block.stored;
-        more = block.more;
-    }
+    } while (block.more && at <= lastBlock && to <= lastRoom);
     return {static_cast<std::size_t>(at - bytes), static_cast<std::size_t>(to - out)};
 }
 

@@ -115,11 +115,10 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, 
     const unsigned high = ends >> 8 & 0xFF;
     const __m256i packed =
         _mm256_shuffle_epi8(values, _mm256_set_m128i(LoadShuffle(high), LoadShuffle(low)));
-    const unsigned lowCount = kBitCounts.count[low];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + lowCount),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + __builtin_popcount(low)),
                      _mm256_extracti128_si256(packed, 1));
-    return lowCount + kBitCounts.count[high];
+    return static_cast<unsigned>(__builtin_popcount(ends & 0xFFFFu));
 }
 
 // The vector constants of the common paths. A run of steps makes them once
