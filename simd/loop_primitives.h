@@ -91,7 +91,7 @@ struct Sse2Steps {
     // steps' constants on every run of characters, blocks taken or not.
     QUENDIX_APART static Utf8Taken Utf8Blocks(const unsigned char* bytes, std::size_t size,
                                               char16_t* out, std::size_t room) {
-        return Utf8BlockRun<Sse2Steps>(bytes, size, out, room);
+        return Utf8BlockRun(bytes, size, out, room, Sse2Steps::Utf8BlockStep);
     }
     // Before AVX2 the pairs go one at a time: no PairStep.
     static constexpr unsigned kPairsAStep = 0;
@@ -144,7 +144,8 @@ struct Avx2Steps {
     }
     QUENDIX_TARGET_AVX2 __attribute__((noinline, flatten)) static Utf8Taken
     Utf8Blocks(const unsigned char* bytes, std::size_t size, char16_t* out, std::size_t room) {
-        return Utf8BlockRun<Avx2Steps>(bytes, size, out, room);
+        return Utf8BlockRun(bytes, size, out, room,
+                            Avx2Utf8Steps{utf8_block_detail::Avx2MakeBlockConstants()});
     }
     // Whether 32 bytes whose first is a lead are sixteen ordinary pairs of
     // shape (pair_shape.h), and if so their code points from index (of
@@ -237,7 +238,7 @@ struct ScalarSteps {
     }
     static Utf8Taken Utf8Blocks(const unsigned char* bytes, std::size_t size, char16_t* out,
                                 std::size_t room) {
-        return Utf8BlockRun<ScalarSteps>(bytes, size, out, room);
+        return Utf8BlockRun(bytes, size, out, room, ScalarSteps::Utf8BlockStep);
     }
     static constexpr unsigned kPairsAStep = 0;
 };

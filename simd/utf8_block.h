@@ -133,17 +133,6 @@ inline std::uint64_t OutOfRangeSeconds(std::uint64_t leadE0, std::uint64_t leadE
     return (leadE0 << 1 & lowSecond) | (leadED << 1 & continuation & ~lowSecond);
 }
 
-// The number of set bits in each byte value: the byte's ends as characters.
-struct BitCounts {
-    unsigned char count[256];
-    constexpr BitCounts() : count{} {
-        for (unsigned i = 1; i < 256; ++i) {
-            count[i] = static_cast<unsigned char>(count[i >> 1] + (i & 1));
-        }
-    }
-};
-inline constexpr BitCounts kBitCounts{};
-
 #if defined(QUENDIX_SSE2_LOOPS)
 inline unsigned Sse2Mask(__m128i lanes) {
     return static_cast<unsigned>(_mm_movemask_epi8(lanes));
@@ -245,20 +234,26 @@ struct Utf8Taken {
     std::size_t stored;
 };
 
-// Block steps one after another from bytes (size of them at hand) while
-// each goes on to the next block, with out's room for room characters.
-template <class Steps>
+// Block steps (step, called with the bytes and where their characters go)
+// one after another from bytes (size of them at hand) while each goes on to
+// the next block, with out's room for room characters.
+template <class Step>
 Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
-                       std::size_t room) {
-    Utf8Taken taken{0, 0};
-    bool more = true;
-    while (more && size - taken.used >= kUtf8RunMargin && room - taken.stored >= kUtf8RunMargin) {
-        const Utf8Block block = Steps::Utf8BlockStep(bytes + taken.used, out + taken.stored);
-        taken.used += block.used;
-        taken.stored += block.stored;
-        more = block.more;
+                       std::size_t room, const Step& step) {
+    if (size < kUtf8RunMargin || room < kUtf8RunMargin) {
+        return {0, 0};
     }
-    return taken;
+    const unsigned char* at = bytes;
+    char16_t* to = out;
+    const unsigned char* const lastBlock = bytes + (size - kUtf8RunMargin);
+    char16_t* const lastRoom = out + (room - kUtf8RunMargin);
+    Utf8Block block{};
+    do {
+        block = step(at, to);
+        at += block.used;
+        to += block.stored;
+    } while (block.more && at <= lastBlock && to <= lastRoom);
+    return {static_cast<std::size_t>(at - bytes), static_cast<std::size_t>(to - out)};
 }
 
 } // namespace quendix

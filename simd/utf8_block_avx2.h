@@ -8,6 +8,7 @@
 #define QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 
 #include "simd/utf8_block.h"
+#include "simd/utf8_block_avx2_constants.h"
 
 #include <cstdint>
 
@@ -115,11 +116,10 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackEnds(__m256i values, unsigned ends, 
     const unsigned high = ends >> 8 & 0xFF;
     const __m256i packed =
         _mm256_shuffle_epi8(values, _mm256_set_m128i(LoadShuffle(high), LoadShuffle(low)));
-    const unsigned lowCount = kBitCounts.count[low];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + lowCount),
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + __builtin_popcount(low)),
                      _mm256_extracti128_si256(packed, 1));
-    return lowCount + kBitCounts.count[high];
+    return static_cast<unsigned>(__builtin_popcount(ends & 0xFFFFu));
 }
 
 // Which of a block's bytes keep it from the common paths (uncommon: CR, the
@@ -133,18 +133,13 @@ struct BlockShape {
     std::uint64_t uncommon;
     std::uint64_t triples;
 };
-QUENDIX_TARGET_AVX2 inline BlockShape Avx2BlockShape(__m256i block) {
-    constexpr char kCr = 1, kOverlong = 2, kNarrow = 4, kFour = 8, kTriple = -128;
-    constexpr char kAny = kFour | kTriple;
-    const __m256i byHigh = _mm256_broadcastsi128_si256(_mm_setr_epi8(
-        kCr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kOverlong, 0, kNarrow | kTriple, kFour));
-    const __m256i byLow = _mm256_broadcastsi128_si256(
-        _mm_setr_epi8(kAny | kOverlong | kNarrow, kAny | kOverlong, kAny, kAny, kAny, kAny, kAny,
-                      kAny, kAny, kAny, kAny, kAny, kAny, kAny | kCr | kNarrow, kAny, kAny));
-    const __m256i nibble = _mm256_set1_epi8(0x0F);
-    const __m256i flags = _mm256_and_si256(
-        _mm256_shuffle_epi8(byHigh, _mm256_and_si256(_mm256_srli_epi16(block, 4), nibble)),
-        _mm256_shuffle_epi8(byLow, _mm256_and_si256(block, nibble)));
+QUENDIX_TARGET_AVX2 inline BlockShape Avx2BlockShape(__m256i block,
+                                                     const Avx2BlockConstants& constants) {
+    const __m256i nibble = constants.lowNibble;
+    const __m256i flags =
+        _mm256_and_si256(_mm256_shuffle_epi8(constants.byHigh,
+                                             _mm256_and_si256(_mm256_srli_epi16(block, 4), nibble)),
+                         _mm256_shuffle_epi8(constants.byLow, _mm256_and_si256(block, nibble)));
     const __m256i plain =
         _mm256_cmpeq_epi8(_mm256_and_si256(flags, nibble), _mm256_setzero_si256());
     return {~Avx2Mask(plain) & 0xFFFFFFFFu, Avx2Mask(flags)};
@@ -161,15 +156,16 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m25
         unpacked, _mm256_set_m128i(LoadShuffle(quarter[2]), LoadShuffle(quarter[0])));
     const __m256i second = _mm256_shuffle_epi8(
         unpackedHigh, _mm256_set_m128i(LoadShuffle(quarter[3]), LoadShuffle(quarter[1])));
-    unsigned stored = 0;
+    // Where each group goes: the count of ends before it, one instruction
+    // on any processor with AVX2.
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(first));
-    stored += kBitCounts.count[quarter[0]];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_castsi256_si128(second));
-    stored += kBitCounts.count[quarter[1]];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(first, 1));
-    stored += kBitCounts.count[quarter[2]];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + stored), _mm256_extracti128_si256(second, 1));
-    return stored + kBitCounts.count[quarter[3]];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + __builtin_popcount(ends & 0xFFu)),
+                     _mm256_castsi256_si128(second));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + __builtin_popcount(ends & 0xFFFFu)),
+                     _mm256_extracti128_si256(first, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + __builtin_popcount(ends & 0xFFFFFFu)),
+                     _mm256_extracti128_si256(second, 1));
+    return static_cast<unsigned>(__builtin_popcount(ends));
 }
 
 // The step on a block without the bytes Avx2BlockShape marks uncommon. Every
@@ -179,8 +175,9 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m25
 // three-byte lead two back, that lead's four bits. ASCII is itself over
 // zero.
 QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_t nonAscii,
-                                                     std::uint64_t triples, char16_t* out) {
-    const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
+                                                     std::uint64_t triples, char16_t* out,
+                                                     const Avx2BlockConstants& constants) {
+    const __m256i continuations = _mm256_cmpgt_epi8(constants.twoTopBits, block);
     const std::uint64_t continuation = Avx2Mask(continuations);
     const std::uint64_t leads = nonAscii & ~continuation;
     const std::uint64_t expected = leads << 1 | triples << 2;
@@ -195,16 +192,13 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_
     const __m256i two = _mm256_alignr_epi8(block, behind, 14);
     const __m256i joined =
         _mm256_xor_si256(block, _mm256_and_si256(_mm256_xor_si256(block, _mm256_slli_epi16(one, 6)),
-                                                 _mm256_set1_epi8(static_cast<char>(0xC0))));
+                                                 constants.twoTopBits));
     const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
-    const __m256i tripleEnd =
-        _mm256_cmpeq_epi8(_mm256_max_epu8(two, _mm256_set1_epi8(static_cast<char>(0xE0))), two);
-    const __m256i leadBits =
-        _mm256_and_si256(tripleEnd, _mm256_and_si256(_mm256_slli_epi16(two, 4),
-                                                     _mm256_set1_epi8(static_cast<char>(0xF0))));
+    const __m256i tripleEnd = _mm256_cmpeq_epi8(_mm256_max_epu8(two, constants.tripleLead), two);
+    const __m256i leadBits = _mm256_and_si256(
+        tripleEnd, _mm256_and_si256(_mm256_slli_epi16(two, 4), constants.highNibble));
     const __m256i high = _mm256_and_si256(
-        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(one, 2), _mm256_set1_epi8(0x0F)),
-                        leadBits),
+        _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi16(one, 2), constants.lowNibble), leadBits),
         continuations);
     const unsigned used = 64u - static_cast<unsigned>(__builtin_clzll(ends));
     const unsigned stored =
@@ -219,8 +213,9 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_
 // bits and the low two of the lead before it as its low byte, the lead's
 // three bits above those as its high byte; ASCII is itself over zero.
 QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t nonAscii,
-                                                   char16_t* out) {
-    const __m256i continuations = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), block);
+                                                   char16_t* out,
+                                                   const Avx2BlockConstants& constants) {
+    const __m256i continuations = _mm256_cmpgt_epi8(constants.twoTopBits, block);
     const std::uint64_t continuation = Avx2Mask(continuations);
     const std::uint64_t leads = nonAscii & ~continuation;
     const std::uint64_t breaks = (continuation ^ leads << 1) | std::uint64_t{1}
@@ -233,10 +228,10 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t 
         _mm256_alignr_epi8(block, _mm256_permute2x128_si256(block, block, 0x08), 15);
     const __m256i joined = _mm256_xor_si256(
         block, _mm256_and_si256(_mm256_xor_si256(block, _mm256_slli_epi16(before, 6)),
-                                _mm256_set1_epi8(static_cast<char>(0xC0))));
+                                constants.twoTopBits));
     const __m256i low = _mm256_blendv_epi8(block, joined, continuations);
     const __m256i high = _mm256_and_si256(
-        _mm256_and_si256(_mm256_srli_epi16(before, 2), _mm256_set1_epi8(0x07)), continuations);
+        _mm256_and_si256(_mm256_srli_epi16(before, 2), constants.pairLeadBits), continuations);
     const unsigned used = 64u - static_cast<unsigned>(__builtin_clzll(ends));
     const unsigned stored =
         Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
@@ -249,23 +244,25 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t 
 // The block step on thirty-two bytes; out needs room for as many
 // characters. The second half's values take the bytes before them from
 // the block itself.
-QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
+QUENDIX_TARGET_AVX2 inline Utf8Block
+Avx2Utf8Block(const unsigned char* bytes, char16_t* out,
+              const utf8_block_detail::Avx2BlockConstants& constants) {
     using namespace utf8_block_detail;
     const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
     const __m128i low = _mm256_castsi256_si128(block);
     const __m128i high = _mm256_extracti128_si256(block, 1);
     const std::uint64_t nonAscii = Avx2Mask(block);
-    const BlockShape shape = Avx2BlockShape(block);
+    const BlockShape shape = Avx2BlockShape(block, constants);
     if ((shape.uncommon | shape.triples) == 0) {
         if (nonAscii == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_cvtepu8_epi16(low));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16), _mm256_cvtepu8_epi16(high));
             return {kAvx2Utf8BlockBytes, kAvx2Utf8BlockBytes, false};
         }
-        return Avx2PairBlock(block, nonAscii, out);
+        return Avx2PairBlock(block, nonAscii, out, constants);
     }
     if (shape.uncommon == 0) {
-        return Avx2CommonBlock(block, nonAscii, shape.triples, out);
+        return Avx2CommonBlock(block, nonAscii, shape.triples, out, constants);
     }
     const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
     const Plan plan =
@@ -284,6 +281,18 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, c
     const bool nonAsciiSecondHalf = (nonAscii >> kAvx2Utf8BlockBytes / 2) != 0;
     return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAsciiSecondHalf)};
 }
+
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
+    return Avx2Utf8Block(bytes, out, utf8_block_detail::Avx2MakeBlockConstants());
+}
+
+// The step with its constants made once for a whole run of steps.
+struct Avx2Utf8Steps {
+    utf8_block_detail::Avx2BlockConstants constants;
+    QUENDIX_TARGET_AVX2 Utf8Block operator()(const unsigned char* bytes, char16_t* out) const {
+        return Avx2Utf8Block(bytes, out, constants);
+    }
+};
 
 } // namespace quendix
 
