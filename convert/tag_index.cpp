@@ -1,62 +1,44 @@
 #include "convert/tag_index.h"
 
+#include "simd/tag_steps.h"
+
+#include <cstring>
+
 namespace quendix {
 
-using loops::Bytes;
-using loops::EveryByte;
-using loops::HeadMatches;
+using loops::Avx2TagSteps;
+using loops::FourOrMore;
+using loops::kTagStepChars;
 using loops::LowestBit;
-using loops::Mask;
-using loops::NarrowedUnits;
+using loops::Sse2TagSteps;
 
 namespace {
 
-// Characters narrowed and compared in one step.
-constexpr std::size_t kBlock = loops::kBytesPerStep;
+constexpr std::size_t kBucketBits = 8;
+static_assert(TagIndex::kBuckets == std::size_t{1} << kBucketBits, "one bucket per hash value");
 
-constexpr std::size_t kNoKey = 0x10000;
+// A tag is listed only when its first three characters tell its bucket.
+constexpr std::size_t kShortestListed = 3;
 
-// The key of the tag at text: the character after '<', or 128 plus the one
-// after "</"; kNoKey when there is none. Here at least three characters
-// remain.
-inline std::size_t KeyAt(const char16_t* text) {
-    if (text[1] >= 128) {
-        return kNoKey;
-    }
-    if (text[1] != u'/') {
-        return text[1];
-    }
-    return text[2] < 128 ? 128 + std::size_t{text[2]} : kNoKey;
+// The bucket of a tag that may start at the '<' at text, where at least
+// three characters remain: the two characters after it, mixed by one
+// multiplication whose top bits keep the nine item tags apart.
+inline std::size_t BucketAt(const char16_t* text) {
+    std::uint32_t pair = 0;
+    std::memcpy(&pair, text + 1, sizeof pair);
+    return (pair * std::uint32_t{0x9E3779B1}) >> (32 - kBucketBits);
 }
 
-// The key of the tag at text, where left characters remain: with only two,
-// "<x" may still start an opening tag but "</" no closing one.
-inline std::size_t KeyAt(const char16_t* text, std::size_t left) {
-    if (left >= 3) {
-        return KeyAt(text);
+// Whether a literal is listed: it starts with '<', has a head the index
+// compares whole, and a lower-case letter or '/' follows the '<' (the scan
+// looks past a '<' for nothing else once a step is dense with them).
+bool IsListed(const Literal& literal) {
+    if (literal.length < kShortestListed || literal.length > kLiteralHeadLength ||
+        literal.text[0] != u'<') {
+        return false;
     }
-    return left == 2 && text[1] < 128 && text[1] != u'/' ? text[1] : kNoKey;
-}
-
-// One bit for each of the thirty-two characters from text that equals the
-// byte in every lane of wanted (a character up to U+00FF).
-inline unsigned TwoBlocks(const char16_t* text, Bytes wanted) {
-    const unsigned low = Mask(NarrowedUnits(text) == wanted);
-    const unsigned high = Mask(NarrowedUnits(text + kBlock) == wanted);
-    return low | high << kBlock;
-}
-
-// One bit for each of the thirty-two characters from text that is a
-// lower-case letter (or any of '{', '|', '}', '~') or '/'.
-inline unsigned TagNamesFollow(const char16_t* text) {
-    const Bytes beforeLetters = EveryByte('a' - 1);
-    const Bytes slash = EveryByte('/');
-    unsigned mask = 0;
-    for (unsigned half = 0; half < 2; ++half) {
-        const Bytes next = NarrowedUnits(text + half * kBlock);
-        mask |= Mask((next > beforeLetters) | (next == slash)) << (half * kBlock);
-    }
-    return mask;
+    const char16_t next = literal.text[1];
+    return (next >= u'a' && next < 128) || next == u'/';
 }
 
 } // namespace
@@ -65,20 +47,17 @@ TagIndex::TagIndex(const char16_t* text, std::size_t length, const Literal* tags
                    TagPlace* places, std::size_t capacity)
     : text_(text), length_(length), tags_(tags), count_(count < kMaxTags ? count : kMaxTags),
       places_(places), share_(count_ == 0 ? 0 : capacity / count_) {
-    for (unsigned char& tag : byKey_) {
+    for (unsigned char& tag : byBucket_) {
         tag = kNoTag;
     }
     for (std::size_t tag = 0; tag < count_; ++tag) {
         const Literal& literal = tags[tag];
-        const std::size_t key =
-            literal.text[0] == u'<' ? KeyAt(literal.text, literal.length) : kNoKey;
-        // The scan looks past a '<' only for a lower-case letter or '/',
-        // and compares no more than a head.
-        listed_[tag] = key != kNoKey && key >= u'a' && literal.length <= kLiteralHeadLength;
+        listed_[tag] = IsListed(literal);
         chain_[tag] = kNoTag;
         if (listed_[tag]) {
-            chain_[tag] = byKey_[key];
-            byKey_[key] = static_cast<unsigned char>(tag);
+            const std::size_t bucket = BucketAt(literal.text);
+            chain_[tag] = byBucket_[bucket];
+            byBucket_[bucket] = static_cast<unsigned char>(tag);
         }
         TagPlace* const share = places_ + tag * share_;
         Cursor& cursor = cursors_[tag];
@@ -97,17 +76,16 @@ TagIndex::TagIndex(const char16_t* text, std::size_t length, const Literal* tags
 
 // Lists the tag that starts at the '<' at at, if any. False when that
 // tag's places are full: the text from at on is left to direct searches.
-// kRoomy: a literal's whole head fits in the text from at, so neither the
-// key nor the comparison needs to check where the text ends.
-template <bool kRoomy>
+// kRoomy: a literal's whole head fits in the text from at, so the
+// comparison need not check where the text ends.
+template <class Steps, bool kRoomy>
 inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_t at) {
-    const std::size_t key = kRoomy ? KeyAt(text + at) : KeyAt(text + at, length - at);
-    if (key == kNoKey) {
+    if (!kRoomy && length - at < kShortestListed) {
         return true;
     }
-    for (unsigned char tag = byKey_[key]; tag != kNoTag; tag = chain_[tag]) {
+    for (unsigned char tag = byBucket_[BucketAt(text + at)]; tag != kNoTag; tag = chain_[tag]) {
         Cursor& cursor = cursors_[tag];
-        if (kRoomy ? HeadMatches(text + at, cursor.head, cursor.headMask)
+        if (kRoomy ? Steps::HeadMatchesAt(text + at, cursor.head, cursor.headMask)
                    : LiteralStartsAt(text, length, at, tags_[tag])) {
             if (cursor.end == cursor.limit) {
                 indexedEnd_ = at;
@@ -120,30 +98,48 @@ inline bool TagIndex::Visit(const char16_t* text, std::size_t length, std::size_
     return true;
 }
 
-// Thirty-two characters per step, from at while stop is still ahead. Once a
-// step has shown four '<', only its others that a lower-case letter or '/'
-// follows are looked at, so a text dense with '<' costs little more than
-// one without; feed text seldom holds that many. False when a tag's places
-// ran out.
-template <bool kRoomy>
-bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::size_t& at,
-                         std::size_t stop) {
-    const Bytes open = EveryByte('<');
-    for (; stop - at > 2 * kBlock; at += 2 * kBlock) {
-        unsigned opens = TwoBlocks(text + at, open);
-        for (int visits = 0; opens != 0; opens &= opens - 1) {
-            if (++visits == 4) {
-                opens &= TagNamesFollow(text + at + 1);
-                if (opens == 0) {
-                    break;
-                }
-            }
-            if (!Visit<kRoomy>(text, length, at + LowestBit(opens))) {
+// A step of characters at a time, from at while stop is still ahead. In a
+// step that holds four '<' or more, only those that a lower-case letter or
+// '/' follows are looked at, so a text dense with '<' costs little more
+// than one without; feed text seldom holds that many. False when a tag's
+// places ran out.
+template <class Steps, bool kRoomy>
+inline bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::size_t& at,
+                                std::size_t stop) {
+    // On a copy: a place stored through the caller's reference could be
+    // one the visits write, so the compiler would keep it in memory.
+    std::size_t step = at;
+    for (; stop - step > kTagStepChars; step += kTagStepChars) {
+        unsigned opens = Steps::Opens(text + step);
+        if (opens == 0) {
+            continue;
+        }
+        if (FourOrMore(opens)) {
+            opens &= Steps::NamesFollow(text + step + 1);
+        }
+        for (; opens != 0; opens &= opens - 1) {
+            if (!Visit<Steps, kRoomy>(text, length, step + LowestBit(opens))) {
                 return false;
             }
         }
     }
+    at = step;
     return true;
+}
+
+// Scans with Steps up to the last step that fits; false when a tag's
+// places ran out. Most of the text lies far enough from its end that a
+// head read from any '<' there stays inside it.
+template <class Steps>
+inline bool TagIndex::Scan(const char16_t* text, std::size_t length, std::size_t& at) {
+    const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;
+    return ScanSteps<Steps, true>(text, length, at, roomyStop) &&
+           ScanSteps<Steps, false>(text, length, at, length);
+}
+
+QUENDIX_AVX2_LOOP bool TagIndex::ScanAvx2(const char16_t* text, std::size_t length,
+                                          std::size_t& at) {
+    return Scan<Avx2TagSteps>(text, length, at);
 }
 
 void TagIndex::Build(const char16_t* text, std::size_t length) {
@@ -152,20 +148,20 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
         return;
     }
     std::size_t at = 0;
-    // Most of the text lies far enough from its end that a head read from
-    // any '<' there stays inside it.
-    const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;
     if constexpr (kSse2Loops) {
-        if (!ScanSteps<true>(text, length, at, roomyStop) ||
-            !ScanSteps<false>(text, length, at, length)) {
+        const bool whole = kAvx2Loops && UseAvx2Loops() ? ScanAvx2(text, length, at)
+                                                        : Scan<Sse2TagSteps>(text, length, at);
+        if (!whole) {
             return;
         }
     }
+    const std::size_t roomyStop = length > kLiteralHeadLength ? length - kLiteralHeadLength : 0;
     for (; at < length; ++at) {
         if (text[at] != u'<') {
             continue;
         }
-        if (at < roomyStop ? !Visit<true>(text, length, at) : !Visit<false>(text, length, at)) {
+        if (at < roomyStop ? !Visit<Sse2TagSteps, true>(text, length, at)
+                           : !Visit<Sse2TagSteps, false>(text, length, at)) {
             return;
         }
     }

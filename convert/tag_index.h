@@ -15,15 +15,17 @@ using TagPlace = std::uint32_t;
 // Finds every occurrence of a few tag literals in one text in a single
 // pass, when it is made, then answers each search from that list: the nine
 // searches per item would otherwise cross much of the same text again and
-// again. A tag listed must start with '<' and an ASCII
-// character, or with "</" and an ASCII character; any other is searched
-// for directly, as is the rest of the text once a tag's share of the
+// again. A tag listed must start with '<' and a lower-case letter or '/',
+// and be at least three and at most a head's characters long; any other is
+// searched for directly, as is the rest of the text once a tag's share of the
 // places is full. Every answer is the one FindLiteral gives. The
 // conversion's searches for each tag start further on each time; one that
 // starts earlier walks the tag's list from its beginning.
 class TagIndex {
   public:
     static constexpr std::size_t kMaxTags = 16;
+    // Tags are looked up by the two characters after their '<', hashed.
+    static constexpr std::size_t kBuckets = 256;
 
     // Lists the tags in text[0, length). text, tags and places must
     // outlive the index; at most kMaxTags tags. Each tag gets an equal
@@ -56,15 +58,16 @@ class TagIndex {
 
   private:
     static constexpr unsigned char kNoTag = 0xFF;
-    // Keys: the character after '<', or 128 plus the one after "</".
-    static constexpr std::size_t kKeys = 256;
 
     // Answers what the list cannot.
     std::ptrdiff_t FindBeyond(std::size_t tag, std::size_t from);
     void Build(const char16_t* text, std::size_t length);
-    template <bool kRoomy> bool Visit(const char16_t* text, std::size_t length, std::size_t at);
-    template <bool kRoomy>
+    QUENDIX_AVX2_LOOP bool ScanAvx2(const char16_t* text, std::size_t length, std::size_t& at);
+    template <class Steps> bool Scan(const char16_t* text, std::size_t length, std::size_t& at);
+    template <class Steps, bool kRoomy>
     bool ScanSteps(const char16_t* text, std::size_t length, std::size_t& at, std::size_t stop);
+    template <class Steps, bool kRoomy>
+    bool Visit(const char16_t* text, std::size_t length, std::size_t at);
 
     const char16_t* text_;
     std::size_t length_;
@@ -73,8 +76,8 @@ class TagIndex {
     TagPlace* places_;
     std::size_t share_;          // places per tag
     std::size_t indexedEnd_ = 0; // every place before it is listed
-    unsigned char byKey_[kKeys];
-    unsigned char chain_[kMaxTags]; // the next tag with the same key
+    unsigned char byBucket_[kBuckets];
+    unsigned char chain_[kMaxTags]; // the next tag in the same bucket
     bool listed_[kMaxTags];
     // A tag's share of the places runs to limit; those listed so far run
     // to end, and the next search walks on from next. from is where the

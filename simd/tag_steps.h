@@ -1,0 +1,101 @@
+// The tag index's vector steps: where '<' stands among thirty-two
+// characters, which of them a tag name can follow, and whether a tag's
+// head starts at a place. SSE2 on every x86-64 build, AVX2 beside it; the
+// index takes its scan through one or the other (convert/tag_index.cpp).
+#ifndef QUENDIX_SIMD_TAG_STEPS_H
+#define QUENDIX_SIMD_TAG_STEPS_H
+
+#include "simd/text_loops.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quendix {
+namespace loops {
+
+// Characters looked at in one step of a tag scan.
+constexpr std::size_t kTagStepChars = 32;
+
+// Whether mask has four bits or more: past that many '<' in one step, the
+// scan looks only at those a tag name can follow.
+inline bool FourOrMore(unsigned mask) {
+    mask &= mask - 1;
+    mask &= mask - 1;
+    mask &= mask - 1;
+    return mask != 0;
+}
+
+struct Sse2TagSteps {
+    // One bit for each of the thirty-two characters from text that is '<'.
+    static unsigned Opens(const char16_t* text) {
+        const Bytes open = EveryByte('<');
+        const unsigned low = Mask(NarrowedUnits(text) == open);
+        const unsigned high = Mask(NarrowedUnits(text + kBytesPerStep) == open);
+        return low | high << kBytesPerStep;
+    }
+
+    // One bit for each of the thirty-two characters from text that is a
+    // lower-case letter (or any of '{', '|', '}', '~') or '/'.
+    static unsigned NamesFollow(const char16_t* text) {
+        const Bytes beforeLetters = EveryByte('a' - 1);
+        const Bytes slash = EveryByte('/');
+        unsigned mask = 0;
+        for (unsigned half = 0; half < 2; ++half) {
+            const Bytes next = NarrowedUnits(text + half * kBytesPerStep);
+            mask |= Mask((next > beforeLetters) | (next == slash)) << (half * kBytesPerStep);
+        }
+        return mask;
+    }
+
+    static bool HeadMatchesAt(const char16_t* text, const char16_t* head, std::uint32_t mask) {
+        return HeadMatches(text, head, mask);
+    }
+};
+
+#if defined(QUENDIX_AVX2_LOOPS)
+
+// The same, thirty-two characters narrowed in one pack. Only a function
+// built for AVX2 (QUENDIX_AVX2_LOOP) may inline these.
+struct Avx2TagSteps {
+    // The thirty-two characters from text narrowed as NarrowedUnits does,
+    // in their order: the pack interleaves the two loads' 128-bit halves,
+    // and the permutation puts them back.
+    QUENDIX_TARGET_AVX2 static __m256i Narrowed(const char16_t* text) {
+        const __m256i* const from = reinterpret_cast<const __m256i*>(text);
+        const __m256i packed =
+            _mm256_packus_epi16(_mm256_loadu_si256(from), _mm256_loadu_si256(from + 1));
+        return _mm256_permute4x64_epi64(packed, 0xD8);
+    }
+
+    QUENDIX_TARGET_AVX2 static unsigned Opens(const char16_t* text) {
+        const __m256i equal = _mm256_cmpeq_epi8(Narrowed(text), _mm256_set1_epi8('<'));
+        return static_cast<unsigned>(_mm256_movemask_epi8(equal));
+    }
+
+    QUENDIX_TARGET_AVX2 static unsigned NamesFollow(const char16_t* text) {
+        const __m256i next = Narrowed(text);
+        const __m256i letters = _mm256_cmpgt_epi8(next, _mm256_set1_epi8('a' - 1));
+        const __m256i slashes = _mm256_cmpeq_epi8(next, _mm256_set1_epi8('/'));
+        return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(letters, slashes)));
+    }
+
+    // The whole head (kHeadLength characters) in one comparison.
+    QUENDIX_TARGET_AVX2 static bool HeadMatchesAt(const char16_t* text, const char16_t* head,
+                                                  std::uint32_t mask) {
+        const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+        const __m256i wanted = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(head));
+        const unsigned equal =
+            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi16(here, wanted)));
+        return (equal & mask) == mask;
+    }
+};
+static_assert(kHeadLength * sizeof(char16_t) == sizeof(__m256i), "a head is one AVX2 vector");
+
+#else
+using Avx2TagSteps = Sse2TagSteps;
+#endif
+
+} // namespace loops
+} // namespace quendix
+
+#endif
