@@ -1,5 +1,7 @@
 #include "convert/literal.h"
 
+#include "simd/search_steps.h"
+
 namespace quendix {
 
 using loops::Bytes;
@@ -150,21 +152,9 @@ std::ptrdiff_t FindEitherScalar(const char16_t* text, std::size_t length, std::s
     return kNotFound;
 }
 
-struct EitherAnchors {
-    Bytes first;
-    Bytes second;
-};
-
-// One bit for each of the sixteen starts from base where either anchor
-// matches.
-inline unsigned EitherCandidates(const char16_t* base, const Literal& first, const Literal& second,
-                                 EitherAnchors anchors) {
-    return Mask((NarrowedUnits(base + first.anchor) == anchors.first) |
-                (NarrowedUnits(base + second.anchor) == anchors.second));
-}
-
-std::ptrdiff_t FirstOfEither(const char16_t* text, std::size_t length, std::size_t base,
-                             unsigned candidates, const Literal& first, const Literal& second) {
+inline std::ptrdiff_t FirstOfEither(const char16_t* text, std::size_t length, std::size_t base,
+                                    unsigned candidates, const Literal& first,
+                                    const Literal& second) {
     for (; candidates != 0; candidates &= candidates - 1) {
         const std::size_t candidate = base + LowestBit(candidates);
         if (MatchesEitherAt(text, length, candidate, first, second)) {
@@ -174,23 +164,28 @@ std::ptrdiff_t FirstOfEither(const char16_t* text, std::size_t length, std::size
     return kNotFound;
 }
 
-// Tests sixteen starts per step for either anchor; the starts where one
+// Tests a step of starts at a time for either anchor; the starts where one
 // matches are checked whole. The last step is placed so that its loads
 // end at the text's end, overlapping the one before; the starts it repeats
 // are masked off.
-std::ptrdiff_t FindEitherInSteps(const char16_t* text, std::size_t length, std::size_t from,
-                                 const Literal& first, const Literal& second) {
+template <class Steps>
+inline std::ptrdiff_t FindEitherInSteps(const char16_t* text, std::size_t length, std::size_t from,
+                                        const Literal& first, const Literal& second) {
+    constexpr std::size_t kStarts = Steps::kStarts;
     const std::size_t reach =
-        (first.anchor > second.anchor ? first.anchor : second.anchor) + kBytesPerStep;
+        (first.anchor > second.anchor ? first.anchor : second.anchor) + kStarts;
     if (length < reach || from > length) {
         return FindEitherScalar(text, length, from, first, second);
     }
-    const EitherAnchors anchors{EveryByte(static_cast<char>(first.text[first.anchor])),
-                                EveryByte(static_cast<char>(second.text[second.anchor]))};
+    const char firstAnchor = static_cast<char>(first.text[first.anchor]);
+    const char secondAnchor = static_cast<char>(second.text[second.anchor]);
+    auto candidatesAt = [&](std::size_t base) {
+        return Steps::EitherAt(text + base, first.anchor, firstAnchor, second.anchor, secondAnchor);
+    };
     const std::size_t lastBase = length - reach;
     std::size_t start = from;
-    for (; start <= lastBase; start += kBytesPerStep) {
-        const unsigned candidates = EitherCandidates(text + start, first, second, anchors);
+    for (; start <= lastBase; start += kStarts) {
+        const unsigned candidates = candidatesAt(start);
         const std::ptrdiff_t found =
             candidates == 0 ? kNotFound
                             : FirstOfEither(text, length, start, candidates, first, second);
@@ -198,19 +193,24 @@ std::ptrdiff_t FindEitherInSteps(const char16_t* text, std::size_t length, std::
             return found;
         }
     }
-    if (start < lastBase + kBytesPerStep) {
-        const unsigned candidates =
-            EitherCandidates(text + lastBase, first, second, anchors) & (~0u << (start - lastBase));
+    if (start < lastBase + kStarts) {
+        const unsigned candidates = candidatesAt(lastBase) & (~0u << (start - lastBase));
         const std::ptrdiff_t found =
             FirstOfEither(text, length, lastBase, candidates, first, second);
         if (found != kNotFound) {
             return found;
         }
-        start = lastBase + kBytesPerStep;
+        start = lastBase + kStarts;
     }
     // The few starts past the last step, where the later anchor would lie
     // beyond the text.
     return FindEitherScalar(text, length, start, first, second);
+}
+
+QUENDIX_AVX2_LOOP std::ptrdiff_t FindEitherAvx2(const char16_t* text, std::size_t length,
+                                                std::size_t from, const Literal& first,
+                                                const Literal& second) {
+    return FindEitherInSteps<loops::Avx2SearchSteps>(text, length, from, first, second);
 }
 
 } // namespace
@@ -223,7 +223,9 @@ std::ptrdiff_t FindEither(const char16_t* text, std::size_t length, std::size_t 
     if constexpr (kSse2Loops) {
         if (NarrowsExactly(first.text[first.anchor]) &&
             NarrowsExactly(second.text[second.anchor])) {
-            return FindEitherInSteps(text, length, from, first, second);
+            return kAvx2Loops && UseAvx2Loops() ? FindEitherAvx2(text, length, from, first, second)
+                                                : FindEitherInSteps<loops::Sse2SearchSteps>(
+                                                      text, length, from, first, second);
         }
     }
     return FindEitherScalar(text, length, from, first, second);

@@ -1,16 +1,16 @@
 #include "convert/tag_index.h"
 
-#include "simd/tag_steps.h"
+#include "simd/search_steps.h"
 
 #include <cstring>
 
 namespace quendix {
 
-using loops::Avx2TagSteps;
+using loops::Avx2SearchSteps;
 using loops::FourOrMore;
 using loops::kTagStepChars;
 using loops::LowestBit;
-using loops::Sse2TagSteps;
+using loops::Sse2SearchSteps;
 
 namespace {
 
@@ -139,7 +139,7 @@ inline bool TagIndex::Scan(const char16_t* text, std::size_t length, std::size_t
 
 QUENDIX_AVX2_LOOP bool TagIndex::ScanAvx2(const char16_t* text, std::size_t length,
                                           std::size_t& at) {
-    return Scan<Avx2TagSteps>(text, length, at);
+    return Scan<Avx2SearchSteps>(text, length, at);
 }
 
 void TagIndex::Build(const char16_t* text, std::size_t length) {
@@ -150,7 +150,7 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
     std::size_t at = 0;
     if constexpr (kSse2Loops) {
         const bool whole = kAvx2Loops && UseAvx2Loops() ? ScanAvx2(text, length, at)
-                                                        : Scan<Sse2TagSteps>(text, length, at);
+                                                        : Scan<Sse2SearchSteps>(text, length, at);
         if (!whole) {
             return;
         }
@@ -160,8 +160,8 @@ void TagIndex::Build(const char16_t* text, std::size_t length) {
         if (text[at] != u'<') {
             continue;
         }
-        if (at < roomyStop ? !Visit<Sse2TagSteps, true>(text, length, at)
-                           : !Visit<Sse2TagSteps, false>(text, length, at)) {
+        if (at < roomyStop ? !Visit<Sse2SearchSteps, true>(text, length, at)
+                           : !Visit<Sse2SearchSteps, false>(text, length, at)) {
             return;
         }
     }

@@ -1,9 +1,10 @@
-// The tag index's vector steps: where '<' stands among thirty-two
-// characters, which of them a tag name can follow, and whether a tag's
-// head starts at a place. SSE2 on every x86-64 build, AVX2 beside it; the
-// index takes its scan through one or the other (convert/tag_index.cpp).
-#ifndef QUENDIX_SIMD_TAG_STEPS_H
-#define QUENDIX_SIMD_TAG_STEPS_H
+// The vector steps of the searches that cross a whole text: the tag index's
+// (where '<' stands among thirty-two characters, which of them a tag name
+// can follow, whether a tag's head starts at a place) and the summary's
+// search for either of two markers. SSE2 on every x86-64 build, AVX2
+// beside it; each search takes its loop through one or the other.
+#ifndef QUENDIX_SIMD_SEARCH_STEPS_H
+#define QUENDIX_SIMD_SEARCH_STEPS_H
 
 #include "simd/text_loops.h"
 
@@ -25,7 +26,10 @@ inline bool FourOrMore(unsigned mask) {
     return mask != 0;
 }
 
-struct Sse2TagSteps {
+struct Sse2SearchSteps {
+    // Starts tested in one step of a search for either of two markers.
+    static constexpr std::size_t kStarts = kBytesPerStep;
+
     // One bit for each of the thirty-two characters from text that is '<'.
     static unsigned Opens(const char16_t* text) {
         const Bytes open = EveryByte('<');
@@ -50,21 +54,37 @@ struct Sse2TagSteps {
     static bool HeadMatchesAt(const char16_t* text, const char16_t* head, std::uint32_t mask) {
         return HeadMatches(text, head, mask);
     }
+
+    // One bit for each of the kStarts starts from base where the character
+    // firstOffset on is first, or the one secondOffset on is second (each
+    // up to U+00FF).
+    static unsigned EitherAt(const char16_t* base, std::size_t firstOffset, char first,
+                             std::size_t secondOffset, char second) {
+        return Mask((NarrowedUnits(base + firstOffset) == EveryByte(first)) |
+                    (NarrowedUnits(base + secondOffset) == EveryByte(second)));
+    }
 };
 
 #if defined(QUENDIX_AVX2_LOOPS)
 
 // The same, thirty-two characters narrowed in one pack. Only a function
 // built for AVX2 (QUENDIX_AVX2_LOOP) may inline these.
-struct Avx2TagSteps {
+struct Avx2SearchSteps {
+    static constexpr std::size_t kStarts = kTagStepChars;
+
+    // The pack interleaves its two loads' 128-bit halves; this
+    // permutation puts them back in the text's order.
+    static constexpr int kPackOrder = 0xD8;
+
     // The thirty-two characters from text narrowed as NarrowedUnits does,
-    // in their order: the pack interleaves the two loads' 128-bit halves,
-    // and the permutation puts them back.
-    QUENDIX_TARGET_AVX2 static __m256i Narrowed(const char16_t* text) {
+    // in the pack's order.
+    QUENDIX_TARGET_AVX2 static __m256i Packed(const char16_t* text) {
         const __m256i* const from = reinterpret_cast<const __m256i*>(text);
-        const __m256i packed =
-            _mm256_packus_epi16(_mm256_loadu_si256(from), _mm256_loadu_si256(from + 1));
-        return _mm256_permute4x64_epi64(packed, 0xD8);
+        return _mm256_packus_epi16(_mm256_loadu_si256(from), _mm256_loadu_si256(from + 1));
+    }
+    // The same in the text's order.
+    QUENDIX_TARGET_AVX2 static __m256i Narrowed(const char16_t* text) {
+        return _mm256_permute4x64_epi64(Packed(text), kPackOrder);
     }
 
     QUENDIX_TARGET_AVX2 static unsigned Opens(const char16_t* text) {
@@ -77,6 +97,17 @@ struct Avx2TagSteps {
         const __m256i letters = _mm256_cmpgt_epi8(next, _mm256_set1_epi8('a' - 1));
         const __m256i slashes = _mm256_cmpeq_epi8(next, _mm256_set1_epi8('/'));
         return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(letters, slashes)));
+    }
+
+    QUENDIX_TARGET_AVX2 static unsigned EitherAt(const char16_t* base, std::size_t firstOffset,
+                                                 char first, std::size_t secondOffset,
+                                                 char second) {
+        // Both comparisons are made in the pack's order and put back once.
+        const __m256i either = _mm256_or_si256(
+            _mm256_cmpeq_epi8(Packed(base + firstOffset), _mm256_set1_epi8(first)),
+            _mm256_cmpeq_epi8(Packed(base + secondOffset), _mm256_set1_epi8(second)));
+        return static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_permute4x64_epi64(either, kPackOrder)));
     }
 
     // The whole head (kHeadLength characters) in one comparison.
@@ -92,7 +123,7 @@ struct Avx2TagSteps {
 static_assert(kHeadLength * sizeof(char16_t) == sizeof(__m256i), "a head is one AVX2 vector");
 
 #else
-using Avx2TagSteps = Sse2TagSteps;
+using Avx2SearchSteps = Sse2SearchSteps;
 #endif
 
 } // namespace loops
