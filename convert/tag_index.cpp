@@ -8,8 +8,7 @@ namespace quendix {
 
 using loops::Avx2SearchSteps;
 using loops::FourOrMore;
-using loops::kTagStepChars;
-using loops::LowestBit;
+using loops::LowestBitOf;
 using loops::Sse2SearchSteps;
 
 namespace {
@@ -109,8 +108,8 @@ inline bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::s
     // On a copy: a place stored through the caller's reference could be
     // one the visits write, so the compiler would keep it in memory.
     std::size_t step = at;
-    for (; stop - step > kTagStepChars; step += kTagStepChars) {
-        unsigned opens = Steps::Opens(text + step);
+    for (; stop - step > Steps::kTagChars; step += Steps::kTagChars) {
+        std::uint64_t opens = Steps::Opens(text + step);
         if (opens == 0) {
             continue;
         }
@@ -118,7 +117,7 @@ inline bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::s
             opens &= Steps::NamesFollow(text + step + 1);
         }
         for (; opens != 0; opens &= opens - 1) {
-            if (!Visit<Steps, kRoomy>(text, length, step + LowestBit(opens))) {
+            if (!Visit<Steps, kRoomy>(text, length, step + LowestBitOf(opens))) {
                 return false;
             }
         }

@@ -1,5 +1,5 @@
 // The vector steps of the searches that cross a whole text: the tag index's
-// (where '<' stands among thirty-two characters, which of them a tag name
+// (where '<' stands among a step of characters, which of them a tag name
 // can follow, whether a tag's head starts at a place) and the summary's
 // search for either of two markers. SSE2 on every x86-64 build, AVX2
 // beside it; each search takes its loop through one or the other.
@@ -14,33 +14,36 @@
 namespace quendix {
 namespace loops {
 
-// Characters looked at in one step of a tag scan.
-constexpr std::size_t kTagStepChars = 32;
-
 // Whether mask has four bits or more: past that many '<' in one step, the
 // scan looks only at those a tag name can follow.
-inline bool FourOrMore(unsigned mask) {
+inline bool FourOrMore(std::uint64_t mask) {
     mask &= mask - 1;
     mask &= mask - 1;
     mask &= mask - 1;
     return mask != 0;
 }
 
+inline unsigned LowestBitOf(std::uint64_t mask) {
+    return static_cast<unsigned>(__builtin_ctzll(mask));
+}
+
 struct Sse2SearchSteps {
+    // Characters looked at in one step of a tag scan.
+    static constexpr std::size_t kTagChars = 2 * kBytesPerStep;
     // Starts tested in one step of a search for either of two markers.
     static constexpr std::size_t kStarts = kBytesPerStep;
 
-    // One bit for each of the thirty-two characters from text that is '<'.
-    static unsigned Opens(const char16_t* text) {
+    // One bit for each of the kTagChars characters from text that is '<'.
+    static std::uint64_t Opens(const char16_t* text) {
         const Bytes open = EveryByte('<');
         const unsigned low = Mask(NarrowedUnits(text) == open);
         const unsigned high = Mask(NarrowedUnits(text + kBytesPerStep) == open);
         return low | high << kBytesPerStep;
     }
 
-    // One bit for each of the thirty-two characters from text that is a
+    // One bit for each of the kTagChars characters from text that is a
     // lower-case letter (or any of '{', '|', '}', '~') or '/'.
-    static unsigned NamesFollow(const char16_t* text) {
+    static std::uint64_t NamesFollow(const char16_t* text) {
         const Bytes beforeLetters = EveryByte('a' - 1);
         const Bytes slash = EveryByte('/');
         unsigned mask = 0;
@@ -67,10 +70,12 @@ struct Sse2SearchSteps {
 
 #if defined(QUENDIX_AVX2_LOOPS)
 
-// The same, thirty-two characters narrowed in one pack. Only a function
-// built for AVX2 (QUENDIX_AVX2_LOOP) may inline these.
+// The same, thirty-two characters narrowed in one pack, and sixty-four a
+// step of the tag scan. Only a function built for AVX2 (QUENDIX_AVX2_LOOP)
+// may inline these.
 struct Avx2SearchSteps {
-    static constexpr std::size_t kStarts = kTagStepChars;
+    static constexpr std::size_t kTagChars = 64;
+    static constexpr std::size_t kStarts = 32;
 
     // The pack interleaves its two loads' 128-bit halves; this
     // permutation puts them back in the text's order.
@@ -87,16 +92,27 @@ struct Avx2SearchSteps {
         return _mm256_permute4x64_epi64(Packed(text), kPackOrder);
     }
 
-    QUENDIX_TARGET_AVX2 static unsigned Opens(const char16_t* text) {
+    // Sixty-four characters as two masks of thirty-two.
+    QUENDIX_TARGET_AVX2 static std::uint64_t Halves(unsigned low, unsigned high) {
+        return std::uint64_t{low} | std::uint64_t{high} << 32;
+    }
+
+    QUENDIX_TARGET_AVX2 static unsigned OpensOf32(const char16_t* text) {
         const __m256i equal = _mm256_cmpeq_epi8(Narrowed(text), _mm256_set1_epi8('<'));
         return static_cast<unsigned>(_mm256_movemask_epi8(equal));
     }
+    QUENDIX_TARGET_AVX2 static std::uint64_t Opens(const char16_t* text) {
+        return Halves(OpensOf32(text), OpensOf32(text + 32));
+    }
 
-    QUENDIX_TARGET_AVX2 static unsigned NamesFollow(const char16_t* text) {
+    QUENDIX_TARGET_AVX2 static unsigned NamesFollowOf32(const char16_t* text) {
         const __m256i next = Narrowed(text);
         const __m256i letters = _mm256_cmpgt_epi8(next, _mm256_set1_epi8('a' - 1));
         const __m256i slashes = _mm256_cmpeq_epi8(next, _mm256_set1_epi8('/'));
         return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(letters, slashes)));
+    }
+    QUENDIX_TARGET_AVX2 static std::uint64_t NamesFollow(const char16_t* text) {
+        return Halves(NamesFollowOf32(text), NamesFollowOf32(text + 32));
     }
 
     QUENDIX_TARGET_AVX2 static unsigned EitherAt(const char16_t* base, std::size_t firstOffset,
