@@ -7,7 +7,6 @@
 namespace quendix {
 
 using loops::Avx2SearchSteps;
-using loops::FourOrMore;
 using loops::LowestBitOf;
 using loops::Sse2SearchSteps;
 
@@ -113,7 +112,7 @@ inline bool TagIndex::ScanSteps(const char16_t* text, std::size_t length, std::s
         if (opens == 0) {
             continue;
         }
-        if (FourOrMore(opens)) {
+        if (Steps::FourOrMore(opens)) {
             opens &= Steps::NamesFollow(text + step + 1);
         }
         for (; opens != 0; opens &= opens - 1) {

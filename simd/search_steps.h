@@ -14,17 +14,8 @@
 namespace quendix {
 namespace loops {
 
-// Whether mask has four bits or more: past that many '<' in one step, the
-// scan looks only at those a tag name can follow.
-inline bool FourOrMore(std::uint64_t mask) {
-    mask &= mask - 1;
-    mask &= mask - 1;
-    mask &= mask - 1;
-    return mask != 0;
-}
-
-inline unsigned LowestBitOf(std::uint64_t mask) {
-    return static_cast<unsigned>(__builtin_ctzll(mask));
+inline std::size_t LowestBitOf(std::uint64_t mask) {
+    return static_cast<std::size_t>(__builtin_ctzll(mask));
 }
 
 struct Sse2SearchSteps {
@@ -32,6 +23,15 @@ struct Sse2SearchSteps {
     static constexpr std::size_t kTagChars = 2 * kBytesPerStep;
     // Starts tested in one step of a search for either of two markers.
     static constexpr std::size_t kStarts = kBytesPerStep;
+
+    // Whether mask has four bits or more: past that many '<' in one step,
+    // the scan looks only at those a tag name can follow.
+    static bool FourOrMore(std::uint64_t mask) {
+        mask &= mask - 1;
+        mask &= mask - 1;
+        mask &= mask - 1;
+        return mask != 0;
+    }
 
     // One bit for each of the kTagChars characters from text that is '<'.
     static std::uint64_t Opens(const char16_t* text) {
@@ -90,6 +90,11 @@ struct Avx2SearchSteps {
     // The same in the text's order.
     QUENDIX_TARGET_AVX2 static __m256i Narrowed(const char16_t* text) {
         return _mm256_permute4x64_epi64(Packed(text), kPackOrder);
+    }
+
+    // An AVX2 processor counts bits in one instruction.
+    QUENDIX_TARGET_AVX2 static bool FourOrMore(std::uint64_t mask) {
+        return __builtin_popcountll(mask) >= 4;
     }
 
     // Sixty-four characters as two masks of thirty-two.
