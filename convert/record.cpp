@@ -22,13 +22,25 @@ template <class Loops> inline std::size_t Fit(char16_t* out, TextView piece, std
     return kept;
 }
 
+// Copies the part of piece that fits width over padding already in place.
+template <class Loops>
+inline std::size_t FitOverSpaces(char16_t* out, TextView piece, std::size_t width) {
+    const std::size_t kept = piece.length < width ? piece.length : width;
+    Loops::Copy(out, piece.text, kept);
+    MendCopiedEdges(out, piece.text, kept);
+    return kept;
+}
+
 // Fits the four fields in record order (title, date, summary, link) and
-// returns how many of the title's own characters it took.
+// returns how many of the title's own characters it took. The whole record
+// is padded first, in one run of stores, and the fields copied over it:
+// four short pads of varying length cost more than the stores they save.
 template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFields& fields) {
-    const std::size_t titleKept = Fit<Loops>(record, fields.title, kTitleWidth);
-    Fit<Loops>(record + kDateAt, fields.date, kDateWidth);
-    Fit<Loops>(record + kSummaryAt, fields.description, kSummaryWidth);
-    Fit<Loops>(record + kLinkAt, fields.link, kLinkWidth);
+    Loops::template PadAll<kRecordWidth>(record);
+    const std::size_t titleKept = FitOverSpaces<Loops>(record, fields.title, kTitleWidth);
+    FitOverSpaces<Loops>(record + kDateAt, fields.date, kDateWidth);
+    FitOverSpaces<Loops>(record + kSummaryAt, fields.description, kSummaryWidth);
+    FitOverSpaces<Loops>(record + kLinkAt, fields.link, kLinkWidth);
     return titleKept;
 }
 

@@ -224,6 +224,7 @@ struct BaselineLoops {
         CopyUnits(out, from, count);
     }
     static void Pad(char16_t* out, std::size_t count) { PadWithSpaces(out, count); }
+    template <std::size_t kCount> static void PadAll(char16_t* out) { PadWithSpaces(out, kCount); }
 };
 
 #if defined(QUENDIX_AVX2_LOOPS)
@@ -276,6 +277,18 @@ struct Avx2Loops {
             return;
         }
         Steps(out, count, Spaces{});
+    }
+
+    // Fills out[0, kCount) with spaces. The count is known when built, so
+    // the stores are laid out in full, with no loop to test.
+    template <std::size_t kCount> QUENDIX_TARGET_AVX2 static void PadAll(char16_t* out) {
+        static_assert(kCount >= kUnits, "at least one whole step");
+        const __m256i spaces = _mm256_set1_epi16(u' ');
+#pragma GCC unroll 64
+        for (std::size_t i = 0; i + kUnits < kCount; i += kUnits) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), spaces);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kCount - kUnits), spaces);
     }
 };
 #else
