@@ -3,14 +3,15 @@
 #include "convert/markup.h"
 
 #include "convert/record_edges.h"
+#include "simd/search_steps.h"
 #include "simd/text_loops.h"
 
 namespace quendix {
 
 using loops::Avx2Loops;
+using loops::Avx2SearchSteps;
 using loops::BaselineLoops;
-using loops::kUnitsPerStep;
-using loops::Units;
+using loops::Sse2SearchSteps;
 
 namespace {
 
@@ -44,19 +45,6 @@ template <class Loops> inline std::size_t FitAll(char16_t* record, const ItemFie
     return titleKept;
 }
 
-// FitAll with the AVX2 loops, everything inlined into this one function.
-QUENDIX_AVX2_LOOP std::size_t FitAllAvx2(char16_t* record, const ItemFields& fields) {
-    return FitAll<Avx2Loops>(record, fields);
-}
-
-std::size_t FitFields(char16_t* record, const ItemFields& fields) {
-    if constexpr (kAvx2Loops) {
-        if (UseAvx2Loops()) {
-            return FitAllAvx2(record, fields);
-        }
-    }
-    return FitAll<BaselineLoops>(record, fields);
-}
 } // namespace
 
 std::size_t FitField(char16_t* out, TextView piece, std::size_t width) {
@@ -68,25 +56,12 @@ namespace {
 // title[0, length): only then can the whole. Titles are short and nearly
 // all lack the pair, so one pass of paired comparisons, without the set-up
 // of a general search, settles most.
-bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
+template <class Searches> bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
     const char16_t firstCharacter = kCharacterData.text[0];
     const char16_t secondCharacter = kCharacterData.text[1];
     if constexpr (kSse2Loops) {
-        if (length > kUnitsPerStep) {
-            const Units first = loops::EveryUnit(firstCharacter);
-            const Units second = loops::EveryUnit(secondCharacter);
-            Units pairs = loops::NoUnits();
-            // Starts 0 to length - 2, eight a step; the last step overlaps.
-            const std::size_t lastStep = length - 1 - kUnitsPerStep;
-            for (std::size_t i = 0;; i += kUnitsPerStep) {
-                const std::size_t at = i < lastStep ? i : lastStep;
-                pairs = pairs | ((loops::LoadUnits(title + at) == first) &
-                                 (loops::LoadUnits(title + at + 1) == second));
-                if (at == lastStep) {
-                    break;
-                }
-            }
-            return loops::Mask(pairs) != 0;
+        if (length > Searches::kPairStarts) {
+            return Searches::HoldsPair(title, length, firstCharacter, secondCharacter);
         }
     }
     for (std::size_t i = 0; i + 1 < length; ++i) {
@@ -96,15 +71,54 @@ bool MayHoldCharacterData(const char16_t* title, std::size_t length) {
     }
     return false;
 }
-} // namespace
 
-bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16_t* fittedSummary) {
+template <class Searches>
+inline bool KeepFitted(const char16_t* fittedTitle, std::size_t titleKept,
+                       const char16_t* fittedSummary) {
     // "CDATA" holds no space, so the padding after the title's own
     // characters cannot hold it, and the title's cut edges, mended to
     // spaces, cannot either.
     return fittedSummary[0] != u' ' &&
-           !(MayHoldCharacterData(fittedTitle, titleKept) &&
+           !(MayHoldCharacterData<Searches>(fittedTitle, titleKept) &&
              FindLiteral(fittedTitle, titleKept, 0, kCharacterData) != kNotFound);
+}
+
+// Fits the fields into record and says whether the filter keeps it.
+template <class Loops, class Searches>
+inline bool FitAndKeep(char16_t* record, const ItemFields& fields) {
+    const std::size_t titleKept = FitAll<Loops>(record, fields);
+    return KeepFitted<Searches>(record, titleKept, record + kSummaryAt);
+}
+
+// The same with the AVX2 loops, everything inlined into this one function.
+QUENDIX_AVX2_LOOP bool FitAndKeepAvx2(char16_t* record, const ItemFields& fields) {
+    return FitAndKeep<Avx2Loops, Avx2SearchSteps>(record, fields);
+}
+
+bool FitAndKeepRecord(char16_t* record, const ItemFields& fields) {
+    if constexpr (kAvx2Loops) {
+        if (UseAvx2Loops()) {
+            return FitAndKeepAvx2(record, fields);
+        }
+    }
+    return FitAndKeep<BaselineLoops, Sse2SearchSteps>(record, fields);
+}
+} // namespace
+
+namespace {
+QUENDIX_AVX2_LOOP bool KeepFittedAvx2(const char16_t* fittedTitle, std::size_t titleKept,
+                                      const char16_t* fittedSummary) {
+    return KeepFitted<Avx2SearchSteps>(fittedTitle, titleKept, fittedSummary);
+}
+} // namespace
+
+bool KeepRecord(const char16_t* fittedTitle, std::size_t titleKept, const char16_t* fittedSummary) {
+    if constexpr (kAvx2Loops) {
+        if (UseAvx2Loops()) {
+            return KeepFittedAvx2(fittedTitle, titleKept, fittedSummary);
+        }
+    }
+    return KeepFitted<Sse2SearchSteps>(fittedTitle, titleKept, fittedSummary);
 }
 
 RecordFate WriteRecord(RecordOutput& output, const ItemFields& fields) {
@@ -112,8 +126,7 @@ RecordFate WriteRecord(RecordOutput& output, const ItemFields& fields) {
     if (record == nullptr) {
         return RecordFate::Refused;
     }
-    const std::size_t titleKept = FitFields(record, fields);
-    if (!KeepRecord(record, titleKept, record + kSummaryAt)) {
+    if (!FitAndKeepRecord(record, fields)) {
         return RecordFate::Dropped;
     }
     CommitUnits(output, kRecordWidth);

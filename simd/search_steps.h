@@ -1,8 +1,8 @@
-// The vector steps of the searches that cross a whole text: the tag index's
-// (where '<' stands among a step of characters, which of them a tag name
-// can follow, whether a tag's head starts at a place) and the summary's
-// search for either of two markers. SSE2 on every x86-64 build, AVX2
-// beside it; each search takes its loop through one or the other.
+// The vector steps of the searches: the tag index's (where '<' stands among
+// a step of characters, which of them a tag name can follow, whether a
+// tag's head starts at a place), the summary's search for either of two
+// markers, and the record filter's for a pair of characters in a title. SSE2 on every x86-64 build,
+// AVX2 beside it; each search takes its loop through one or the other.
 #ifndef QUENDIX_SIMD_SEARCH_STEPS_H
 #define QUENDIX_SIMD_SEARCH_STEPS_H
 
@@ -56,6 +56,28 @@ struct Sse2SearchSteps {
 
     static bool HeadMatchesAt(const char16_t* text, const char16_t* head, std::uint32_t mask) {
         return HeadMatches(text, head, mask);
+    }
+
+    // Starts a search for a pair of characters tests in one step.
+    static constexpr std::size_t kPairStarts = kUnitsPerStep;
+
+    // Whether first followed by second stands anywhere in text[0, length),
+    // where length > kPairStarts: paired comparisons a step at a time, the
+    // last step overlapping the one before, and one test at the end.
+    static bool HoldsPair(const char16_t* text, std::size_t length, char16_t first,
+                          char16_t second) {
+        const Units firsts = EveryUnit(first);
+        const Units seconds = EveryUnit(second);
+        Units pairs = NoUnits();
+        const std::size_t lastStep = length - 1 - kPairStarts;
+        for (std::size_t i = 0;; i += kPairStarts) {
+            const std::size_t at = i < lastStep ? i : lastStep;
+            pairs =
+                pairs | ((LoadUnits(text + at) == firsts) & (LoadUnits(text + at + 1) == seconds));
+            if (at == lastStep) {
+                return Mask(pairs) != 0;
+            }
+        }
     }
 
     // One bit for each of the kStarts starts from base where the character
@@ -129,6 +151,27 @@ struct Avx2SearchSteps {
             _mm256_cmpeq_epi8(Packed(base + secondOffset), _mm256_set1_epi8(second)));
         return static_cast<unsigned>(
             _mm256_movemask_epi8(_mm256_permute4x64_epi64(either, kPackOrder)));
+    }
+
+    static constexpr std::size_t kPairStarts = 16;
+
+    QUENDIX_TARGET_AVX2 static bool HoldsPair(const char16_t* text, std::size_t length,
+                                              char16_t first, char16_t second) {
+        const __m256i firsts = _mm256_set1_epi16(static_cast<short>(first));
+        const __m256i seconds = _mm256_set1_epi16(static_cast<short>(second));
+        __m256i pairs = _mm256_setzero_si256();
+        const std::size_t lastStep = length - 1 - kPairStarts;
+        for (std::size_t i = 0;; i += kPairStarts) {
+            const std::size_t at = i < lastStep ? i : lastStep;
+            const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at));
+            const __m256i next =
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at + 1));
+            pairs = _mm256_or_si256(pairs, _mm256_and_si256(_mm256_cmpeq_epi16(here, firsts),
+                                                            _mm256_cmpeq_epi16(next, seconds)));
+            if (at == lastStep) {
+                return !_mm256_testz_si256(pairs, pairs);
+            }
+        }
     }
 
     // The whole head (kHeadLength characters) in one comparison.
