@@ -24,6 +24,11 @@ const char* const kFeedNames[] = {"typical",
                                   "gb18030-as-ascii",
                                   "shift_jis-run",
                                   "shift_jis-run-as-ascii",
+                                  "russian",
+                                  "arabic",
+                                  "japanese",
+                                  "chinese",
+                                  "emoji",
                                   "long-50mb",
                                   "worst-window-edges"};
 const std::size_t kFeedCount = sizeof kFeedNames / sizeof kFeedNames[0];
