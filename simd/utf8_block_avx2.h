@@ -246,6 +246,31 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t 
     return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
 }
 
+// The step on any other block (one with CR, an error, a four-byte
+// character or the leads of narrower ranges). Kept out of the runs of
+// steps, which would otherwise make its constants on every run.
+QUENDIX_TARGET_AVX2 QUENDIX_APART inline Utf8Block
+Avx2GeneralBlock(const unsigned char* bytes, __m256i block, std::uint64_t nonAscii, char16_t* out) {
+    const __m128i low = _mm256_castsi256_si128(block);
+    const __m128i high = _mm256_extracti128_si256(block, 1);
+    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
+    const Plan plan =
+        PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
+    if (plan.used == 0) {
+        return {0, 0, false};
+    }
+    const auto ends = static_cast<unsigned>(plan.ends);
+    unsigned stored =
+        Avx2PackEnds(Avx2EndValues(low, _mm_slli_si128(low, 1), _mm_slli_si128(low, 2)), ends, out);
+    if (plan.used > kAvx2Utf8BlockBytes / 2) {
+        const __m128i one = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 15));
+        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 14));
+        stored += Avx2PackEnds(Avx2EndValues(high, one, two), ends >> 16, out + stored);
+    }
+    const bool nonAsciiSecondHalf = (nonAscii >> kAvx2Utf8BlockBytes / 2) != 0;
+    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAsciiSecondHalf)};
+}
+
 } // namespace utf8_block_detail
 
 // The block step on thirty-two bytes; out needs room for as many
@@ -271,22 +296,7 @@ Avx2Utf8Block(const unsigned char* bytes, char16_t* out,
     if (shape.uncommon == 0) {
         return Avx2CommonBlock(bytes, block, nonAscii, shape.triples, out, constants);
     }
-    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
-    const Plan plan =
-        PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
-    if (plan.used == 0) {
-        return {0, 0, false};
-    }
-    const auto ends = static_cast<unsigned>(plan.ends);
-    unsigned stored =
-        Avx2PackEnds(Avx2EndValues(low, _mm_slli_si128(low, 1), _mm_slli_si128(low, 2)), ends, out);
-    if (plan.used > kAvx2Utf8BlockBytes / 2) {
-        const __m128i one = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 15));
-        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 14));
-        stored += Avx2PackEnds(Avx2EndValues(high, one, two), ends >> 16, out + stored);
-    }
-    const bool nonAsciiSecondHalf = (nonAscii >> kAvx2Utf8BlockBytes / 2) != 0;
-    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAsciiSecondHalf)};
+    return Avx2GeneralBlock(bytes, block, nonAscii, out);
 }
 
 QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
