@@ -35,9 +35,9 @@ constexpr std::size_t kUtf8BlockBytes = 16;
 // the step takes. Out needs room for kUtf8BlockBytes characters, which the
 // step may all write. more: whether another block step is worth trying
 // right after, which is when the step went up to the block's end (but for a
-// character cut by it) and its last eight bytes were not all ASCII; else
-// the run has met something the block steps leave, or ASCII that the
-// ASCII loop takes faster.
+// character cut by it) and the block was not all ASCII; else the run has
+// met something the block steps leave, or ASCII that the ASCII loop takes
+// faster.
 struct Utf8Block {
     unsigned used;
     unsigned stored;
@@ -50,9 +50,11 @@ constexpr std::size_t kUtf8RunMargin = 32;
 
 // Whether a step that used so many of a block's width bytes should be
 // followed by another: it went to the block's end, or to a three-byte
-// character cut by it, and the block's second half was not all ASCII.
-inline bool GoesOn(unsigned used, unsigned width, bool nonAsciiSecondHalf) {
-    return used + 2 >= width && nonAsciiSecondHalf;
+// character cut by it, and the block was not all ASCII. A run goes on
+// through the markup between words of another script (a closing and an
+// opening tag, a link's start) while each block holds some of them.
+inline bool GoesOn(unsigned used, unsigned width, bool nonAscii) {
+    return used + 2 >= width && nonAscii;
 }
 
 // The plain form of a block step of width bytes (16 or 32): the vector
@@ -80,11 +82,11 @@ inline Utf8Block ScalarUtf8Block(const unsigned char* bytes, char16_t* out,
             break;
         }
     }
-    bool nonAsciiSecondHalf = false;
-    for (unsigned i = width / 2; i < width; ++i) {
-        nonAsciiSecondHalf = nonAsciiSecondHalf || bytes[i] >= 0x80;
+    bool nonAscii = false;
+    for (unsigned i = 0; i < width; ++i) {
+        nonAscii = nonAscii || bytes[i] >= 0x80;
     }
-    return {at, stored, GoesOn(at, width, nonAsciiSecondHalf)};
+    return {at, stored, GoesOn(at, width, nonAscii)};
 }
 
 namespace utf8_block_detail {
@@ -223,8 +225,7 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
     for (auto ends = static_cast<unsigned>(plan.ends); ends != 0; ends &= ends - 1) {
         out[stored++] = values[__builtin_ctz(ends)];
     }
-    return {plan.used, stored,
-            GoesOn(plan.used, kUtf8BlockBytes, (kinds.nonAscii >> kUtf8BlockBytes / 2) != 0)};
+    return {plan.used, stored, GoesOn(plan.used, kUtf8BlockBytes, kinds.nonAscii != 0)};
 }
 #endif
 

@@ -211,7 +211,7 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(const unsigned char* bytes,
     const unsigned stored =
         Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
                              static_cast<unsigned>(ends), out);
-    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, true)};
 }
 
 // The step on a block of ASCII and two-byte characters (no byte that
@@ -243,7 +243,7 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t 
     const unsigned stored =
         Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
                              static_cast<unsigned>(ends), out);
-    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, true)};
 }
 
 // The step on any other block (one with CR, an error, a four-byte
@@ -267,8 +267,7 @@ Avx2GeneralBlock(const unsigned char* bytes, __m256i block, std::uint64_t nonAsc
         const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 14));
         stored += Avx2PackEnds(Avx2EndValues(high, one, two), ends >> 16, out + stored);
     }
-    const bool nonAsciiSecondHalf = (nonAscii >> kAvx2Utf8BlockBytes / 2) != 0;
-    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAsciiSecondHalf)};
+    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAscii != 0)};
 }
 
 } // namespace utf8_block_detail
