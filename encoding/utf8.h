@@ -50,6 +50,21 @@ inline std::uint32_t Utf8FourBytes(const unsigned char* bytes) {
 #endif
 }
 
+// Whether the four bytes at bytes are one well-formed character; its
+// value is in *character when they are. A lead from F0 to F7 and three
+// continuations are checked on one word; the value's range then rules out
+// overlong forms, values past U+10FFFF and the leads past F4.
+inline bool DecodeUtf8FourBytes(const unsigned char* bytes, char32_t* character) {
+    const std::uint32_t word = Utf8FourBytes(bytes);
+    if ((word & 0xC0C0C0F8u) != 0x808080F0u) {
+        return false;
+    }
+    const char32_t value =
+        (word & 0x07) << 18 | (word & 0x3F00) << 4 | (word >> 10 & 0xFC0) | (word >> 24 & 0x3F);
+    *character = value;
+    return value - 0x10000u < 0x100000u;
+}
+
 // Decodes one UTF-8 character or one maximal ill-formed subsequence (one
 // U+FFFD) from bytes[0, size), size at least 1. The first byte that breaks a
 // sequence is not used: it starts the next step. Returns 0 when the bytes
@@ -62,20 +77,9 @@ inline std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool
         return 1;
     }
     // Four-byte characters (emoji, mostly) in English text come alone, and
-    // are tested for first: one comparison more for the others. A lead
-    // from F0 to F7 and three continuations are checked on one word; the
-    // value's range then rules out overlong forms, values past U+10FFFF and
-    // the leads past F4.
-    if (lead >= 0xF0 && size >= 4) {
-        const std::uint32_t word = Utf8FourBytes(bytes);
-        if ((word & 0xC0C0C0F8u) == 0x808080F0u) {
-            const char32_t value = (word & 0x07) << 18 | (word & 0x3F00) << 4 |
-                                   (word >> 10 & 0xFC0) | (word >> 24 & 0x3F);
-            if (value - 0x10000u < 0x100000u) {
-                *character = value;
-                return 4;
-            }
-        }
+    // are tested for first: one comparison more for the others.
+    if (lead >= 0xF0 && size >= 4 && DecodeUtf8FourBytes(bytes, character)) {
+        return 4;
     }
     // Two- and three-byte characters, whole and well-formed, are most of
     // the non-ASCII text in feeds: they are decoded straight away. What

@@ -9,6 +9,8 @@
 #ifndef QUENDIX_SIMD_UTF8_BLOCK_H
 #define QUENDIX_SIMD_UTF8_BLOCK_H
 
+#include "encoding/utf16.h"
+#include "encoding/utf8.h"
 #include "simd/processor.h"
 
 #include <cstddef>
@@ -235,9 +237,26 @@ struct Utf8Taken {
     std::size_t stored;
 };
 
+// Takes a well-formed four-byte character at at (a rare ideograph in
+// Chinese, an emoji) as its surrogate pair, so that a run of block steps
+// goes on after it; whether it did.
+inline bool TakeFourBytes(const unsigned char*& at, char16_t*& to) {
+    char32_t character = 0;
+    if (!DecodeUtf8FourBytes(at, &character)) {
+        return false;
+    }
+    to[0] = static_cast<char16_t>(HighSurrogateOf(character));
+    to[1] = static_cast<char16_t>(LowSurrogateOf(character));
+    at += kMaxUtf8Bytes;
+    to += 2;
+    return true;
+}
+
 // Block steps (step, called with the bytes and where their characters go)
 // one after another from bytes (size of them at hand) while each goes on to
-// the next block, with out's room for room characters.
+// the next block, with out's room for room characters. A well-formed four-
+// byte character where a step stopped is taken between steps, and the run
+// goes on after it.
 template <class Step>
 Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
                        std::size_t room, const Step& step) {
@@ -248,12 +267,17 @@ Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* o
     char16_t* to = out;
     const unsigned char* const lastBlock = bytes + (size - kUtf8RunMargin);
     char16_t* const lastRoom = out + (room - kUtf8RunMargin);
-    Utf8Block block{};
-    do {
-        block = step(at, to);
-        at += block.used;
-        to += block.stored;
-    } while (block.more && at <= lastBlock && to <= lastRoom);
+    for (;;) {
+        Utf8Block block{};
+        do {
+            block = step(at, to);
+            at += block.used;
+            to += block.stored;
+        } while (block.more && at <= lastBlock && to <= lastRoom);
+        if (at > lastBlock || to > lastRoom || at[0] < 0xF0 || !TakeFourBytes(at, to)) {
+            break;
+        }
+    }
     return {static_cast<std::size_t>(at - bytes), static_cast<std::size_t>(to - out)};
 }
 
