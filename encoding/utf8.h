@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace quendix {
 
@@ -37,6 +38,33 @@ inline Utf8Lead Utf8LeadOf(unsigned lead) {
     return {0, 0, 0};
 }
 
+// Four bytes as one word, the first in the low eight bits.
+inline std::uint32_t Utf8FourBytes(const unsigned char* bytes) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::uint32_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+#else
+    return bytes[0] | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
+#endif
+}
+
+// Whether the four bytes at bytes are one well-formed character; its
+// value is in *character when they are. A lead from F0 to F7 and three
+// continuations are checked on one word; the value's range then rules out
+// overlong forms, values past U+10FFFF and the leads past F4.
+inline bool DecodeUtf8FourBytes(const unsigned char* bytes, char32_t* character) {
+    const std::uint32_t word = Utf8FourBytes(bytes);
+    if ((word & 0xC0C0C0F8u) != 0x808080F0u) {
+        return false;
+    }
+    const char32_t value =
+        (word & 0x07) << 18 | (word & 0x3F00) << 4 | (word >> 10 & 0xFC0) | (word >> 24 & 0x3F);
+    *character = value;
+    return value - 0x10000u < 0x100000u;
+}
+
 // Decodes one UTF-8 character or one maximal ill-formed subsequence (one
 // U+FFFD) from bytes[0, size), size at least 1. The first byte that breaks a
 // sequence is not used: it starts the next step. Returns 0 when the bytes
@@ -47,6 +75,11 @@ inline std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool
     if (lead < 0x80) {
         *character = lead;
         return 1;
+    }
+    // Four-byte characters (emoji, mostly) in English text come alone, and
+    // are tested for first: one comparison more for the others.
+    if (lead >= 0xF0 && size >= 4 && DecodeUtf8FourBytes(bytes, character)) {
+        return 4;
     }
     // Two- and three-byte characters, whole and well-formed, are most of
     // the non-ASCII text in feeds: they are decoded straight away. What
@@ -62,22 +95,6 @@ inline std::size_t DecodeUtf8(const unsigned char* bytes, std::size_t size, bool
         if (bytes[1] >= lower && bytes[1] <= upper) {
             *character = ((lead & 0x0F) << 12) | ((bytes[1] & 0x3F) << 6) | (bytes[2] & 0x3F);
             return 3;
-        }
-    }
-    // Four-byte characters (emoji, mostly) in English text come alone. A
-    // lead from F0 to F7 and three continuations are checked on one word;
-    // the value's range then rules out overlong forms, values past
-    // U+10FFFF and the leads past F4.
-    if (size >= 4) {
-        const std::uint32_t word = lead | std::uint32_t{bytes[1]} << 8 |
-                                   std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
-        if ((word & 0xC0C0C0F8u) == 0x808080F0u) {
-            const char32_t value = (lead & 0x07) << 18 | (word & 0x3F00) << 4 |
-                                   (word >> 10 & 0xFC0) | (word >> 24 & 0x3F);
-            if (value - 0x10000u < 0x100000u) {
-                *character = value;
-                return 4;
-            }
         }
     }
     const Utf8Lead form = Utf8LeadOf(lead);

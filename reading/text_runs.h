@@ -33,21 +33,19 @@ inline std::size_t StoreCharacter(char16_t* out, char32_t character) {
 
 // Whether block steps are worth trying at bytes, which hold size, right
 // after a character the one-at-a-time step took: a whole run's margin at
-// hand, a two- or three-byte character next, the eight bytes from it all
-// above ASCII and another such byte sixteen to twenty-four bytes on (the
-// next word of the same script). The lone accented letter or short foreign
-// word in English text, a four-byte character or an error (a legacy
-// encoding read as UTF-8) are taken for less one at a time.
+// hand, a two- or three-byte character next and the four bytes from it all
+// above ASCII (more of a word in another script, however short: a word in
+// a link or a category, with markup after it, takes one block step). The
+// lone accented letter in English text, a four-byte character or an error
+// (a legacy encoding read as UTF-8) are taken for less one at a time.
 inline bool Utf8BlocksWorthTrying(const unsigned char* bytes, std::size_t size) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    constexpr std::uint32_t kHighBits = 0x80808080u;
     if (size < kUtf8RunMargin || bytes[0] < 0xC2 || bytes[0] >= 0xF0 || (bytes[1] & 0xC0) != 0x80) {
         return false;
     }
-    std::uint64_t eight = 0;
-    std::uint64_t further = 0;
-    std::memcpy(&eight, bytes, sizeof eight);
-    std::memcpy(&further, bytes + 16, sizeof further);
-    return (eight & kHighBits) == kHighBits && (further & kHighBits) != 0;
+    std::uint32_t four = 0;
+    std::memcpy(&four, bytes, sizeof four);
+    return (four & kHighBits) == kHighBits;
 }
 
 // UTF-8, well-formed or not. Sixteen bytes a step (thirty-two with AVX2)

@@ -9,6 +9,8 @@
 #ifndef QUENDIX_SIMD_UTF8_BLOCK_H
 #define QUENDIX_SIMD_UTF8_BLOCK_H
 
+#include "encoding/utf16.h"
+#include "encoding/utf8.h"
 #include "simd/processor.h"
 
 #include <cstddef>
@@ -35,9 +37,9 @@ constexpr std::size_t kUtf8BlockBytes = 16;
 // the step takes. Out needs room for kUtf8BlockBytes characters, which the
 // step may all write. more: whether another block step is worth trying
 // right after, which is when the step went up to the block's end (but for a
-// character cut by it) and its last eight bytes were not all ASCII; else
-// the run has met something the block steps leave, or ASCII that the
-// ASCII loop takes faster.
+// character cut by it) and the block was not all ASCII; else the run has
+// met something the block steps leave, or ASCII that the ASCII loop takes
+// faster.
 struct Utf8Block {
     unsigned used;
     unsigned stored;
@@ -50,9 +52,11 @@ constexpr std::size_t kUtf8RunMargin = 32;
 
 // Whether a step that used so many of a block's width bytes should be
 // followed by another: it went to the block's end, or to a three-byte
-// character cut by it, and the block's second half was not all ASCII.
-inline bool GoesOn(unsigned used, unsigned width, bool nonAsciiSecondHalf) {
-    return used + 2 >= width && nonAsciiSecondHalf;
+// character cut by it, and the block was not all ASCII. A run goes on
+// through the markup between words of another script (a closing and an
+// opening tag, a link's start) while each block holds some of them.
+inline bool GoesOn(unsigned used, unsigned width, bool nonAscii) {
+    return used + 2 >= width && nonAscii;
 }
 
 // The plain form of a block step of width bytes (16 or 32): the vector
@@ -80,11 +84,11 @@ inline Utf8Block ScalarUtf8Block(const unsigned char* bytes, char16_t* out,
             break;
         }
     }
-    bool nonAsciiSecondHalf = false;
-    for (unsigned i = width / 2; i < width; ++i) {
-        nonAsciiSecondHalf = nonAsciiSecondHalf || bytes[i] >= 0x80;
+    bool nonAscii = false;
+    for (unsigned i = 0; i < width; ++i) {
+        nonAscii = nonAscii || bytes[i] >= 0x80;
     }
-    return {at, stored, GoesOn(at, width, nonAsciiSecondHalf)};
+    return {at, stored, GoesOn(at, width, nonAscii)};
 }
 
 namespace utf8_block_detail {
@@ -223,8 +227,7 @@ inline Utf8Block Sse2Utf8Block(const unsigned char* bytes, char16_t* out) {
     for (auto ends = static_cast<unsigned>(plan.ends); ends != 0; ends &= ends - 1) {
         out[stored++] = values[__builtin_ctz(ends)];
     }
-    return {plan.used, stored,
-            GoesOn(plan.used, kUtf8BlockBytes, (kinds.nonAscii >> kUtf8BlockBytes / 2) != 0)};
+    return {plan.used, stored, GoesOn(plan.used, kUtf8BlockBytes, kinds.nonAscii != 0)};
 }
 #endif
 
@@ -234,9 +237,26 @@ struct Utf8Taken {
     std::size_t stored;
 };
 
+// Takes a well-formed four-byte character at at (a rare ideograph in
+// Chinese, an emoji) as its surrogate pair, so that a run of block steps
+// goes on after it; whether it did.
+inline bool TakeFourBytes(const unsigned char*& at, char16_t*& to) {
+    char32_t character = 0;
+    if (!DecodeUtf8FourBytes(at, &character)) {
+        return false;
+    }
+    to[0] = static_cast<char16_t>(HighSurrogateOf(character));
+    to[1] = static_cast<char16_t>(LowSurrogateOf(character));
+    at += kMaxUtf8Bytes;
+    to += 2;
+    return true;
+}
+
 // Block steps (step, called with the bytes and where their characters go)
 // one after another from bytes (size of them at hand) while each goes on to
-// the next block, with out's room for room characters.
+// the next block, with out's room for room characters. A well-formed four-
+// byte character where a step stopped is taken between steps, and the run
+// goes on after it.
 template <class Step>
 Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* out,
                        std::size_t room, const Step& step) {
@@ -247,12 +267,17 @@ Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* o
     char16_t* to = out;
     const unsigned char* const lastBlock = bytes + (size - kUtf8RunMargin);
     char16_t* const lastRoom = out + (room - kUtf8RunMargin);
-    Utf8Block block{};
-    do {
-        block = step(at, to);
-        at += block.used;
-        to += block.stored;
-    } while (block.more && at <= lastBlock && to <= lastRoom);
+    for (;;) {
+        Utf8Block block{};
+        do {
+            block = step(at, to);
+            at += block.used;
+            to += block.stored;
+        } while (block.more && at <= lastBlock && to <= lastRoom);
+        if (at > lastBlock || to > lastRoom || at[0] < 0xF0 || !TakeFourBytes(at, to)) {
+            break;
+        }
+    }
     return {static_cast<std::size_t>(at - bytes), static_cast<std::size_t>(to - out)};
 }
 

@@ -1,14 +1,17 @@
 // UTF-8 block steps with AVX2: thirty-two bytes a step, classified in one
 // vector and packed eight characters at a time by byte shuffles. A block of
 // ASCII with two-byte characters, or with two- and three-byte ones, makes
-// all its values at once; a block with any other byte goes the general way,
-// its values made sixteen at a time. The step gives what ScalarUtf8Block
-// gives for a block of kAvx2Utf8BlockBytes (utf8_block.h).
+// all its values at once (ten three-byte characters in a row take a
+// shorter path still, utf8_block_avx2_triples.h); a block with any other
+// byte goes the general way, its values made sixteen at a time. The step
+// gives what ScalarUtf8Block gives for a block of kAvx2Utf8BlockBytes
+// (utf8_block.h).
 #ifndef QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 #define QUENDIX_SIMD_UTF8_BLOCK_AVX2_H
 
 #include "simd/utf8_block.h"
 #include "simd/utf8_block_avx2_constants.h"
+#include "simd/utf8_block_avx2_triples.h"
 
 #include <cstdint>
 
@@ -174,11 +177,15 @@ QUENDIX_TARGET_AVX2 inline unsigned Avx2PackUnpackedEnds(__m256i unpacked, __m25
 // before; the high byte the next four bits of the byte before and, after a
 // three-byte lead two back, that lead's four bits. ASCII is itself over
 // zero.
-QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_t nonAscii,
-                                                     std::uint64_t triples, char16_t* out,
+QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(const unsigned char* bytes, __m256i block,
+                                                     std::uint64_t nonAscii, std::uint64_t triples,
+                                                     char16_t* out,
                                                      const Avx2BlockConstants& constants) {
     const __m256i continuations = _mm256_cmpgt_epi8(constants.twoTopBits, block);
     const std::uint64_t continuation = Avx2Mask(continuations);
+    if (IsTripleBlock(continuation, triples)) {
+        return Avx2TripleBlock(bytes, block, out, constants);
+    }
     const std::uint64_t leads = nonAscii & ~continuation;
     const std::uint64_t expected = leads << 1 | triples << 2;
     const std::uint64_t breaks = (continuation ^ expected) | std::uint64_t{1}
@@ -204,7 +211,7 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2CommonBlock(__m256i block, std::uint64_
     const unsigned stored =
         Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
                              static_cast<unsigned>(ends), out);
-    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, true)};
 }
 
 // The step on a block of ASCII and two-byte characters (no byte that
@@ -236,7 +243,31 @@ QUENDIX_TARGET_AVX2 inline Utf8Block Avx2PairBlock(__m256i block, std::uint64_t 
     const unsigned stored =
         Avx2PackUnpackedEnds(_mm256_unpacklo_epi8(low, high), _mm256_unpackhi_epi8(low, high),
                              static_cast<unsigned>(ends), out);
-    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, (nonAscii >> 16) != 0)};
+    return {used, stored, GoesOn(used, kAvx2Utf8BlockBytes, true)};
+}
+
+// The step on any other block (one with CR, an error, a four-byte
+// character or the leads of narrower ranges). Kept out of the runs of
+// steps, which would otherwise make its constants on every run.
+QUENDIX_TARGET_AVX2 QUENDIX_APART inline Utf8Block
+Avx2GeneralBlock(const unsigned char* bytes, __m256i block, std::uint64_t nonAscii, char16_t* out) {
+    const __m128i low = _mm256_castsi256_si128(block);
+    const __m128i high = _mm256_extracti128_si256(block, 1);
+    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
+    const Plan plan =
+        PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
+    if (plan.used == 0) {
+        return {0, 0, false};
+    }
+    const auto ends = static_cast<unsigned>(plan.ends);
+    unsigned stored =
+        Avx2PackEnds(Avx2EndValues(low, _mm_slli_si128(low, 1), _mm_slli_si128(low, 2)), ends, out);
+    if (plan.used > kAvx2Utf8BlockBytes / 2) {
+        const __m128i one = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 15));
+        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 14));
+        stored += Avx2PackEnds(Avx2EndValues(high, one, two), ends >> 16, out + stored);
+    }
+    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAscii != 0)};
 }
 
 } // namespace utf8_block_detail
@@ -262,24 +293,9 @@ Avx2Utf8Block(const unsigned char* bytes, char16_t* out,
         return Avx2PairBlock(block, nonAscii, out, constants);
     }
     if (shape.uncommon == 0) {
-        return Avx2CommonBlock(block, nonAscii, shape.triples, out, constants);
+        return Avx2CommonBlock(bytes, block, nonAscii, shape.triples, out, constants);
     }
-    const std::uint64_t carriageReturns = Avx2Equal(block, '\r');
-    const Plan plan =
-        PlanBlock(Avx2ByteKinds(block, nonAscii, carriageReturns), kAvx2Utf8BlockBytes);
-    if (plan.used == 0) {
-        return {0, 0, false};
-    }
-    const auto ends = static_cast<unsigned>(plan.ends);
-    unsigned stored =
-        Avx2PackEnds(Avx2EndValues(low, _mm_slli_si128(low, 1), _mm_slli_si128(low, 2)), ends, out);
-    if (plan.used > kAvx2Utf8BlockBytes / 2) {
-        const __m128i one = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 15));
-        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 14));
-        stored += Avx2PackEnds(Avx2EndValues(high, one, two), ends >> 16, out + stored);
-    }
-    const bool nonAsciiSecondHalf = (nonAscii >> kAvx2Utf8BlockBytes / 2) != 0;
-    return {plan.used, stored, GoesOn(plan.used, kAvx2Utf8BlockBytes, nonAsciiSecondHalf)};
+    return Avx2GeneralBlock(bytes, block, nonAscii, out);
 }
 
 QUENDIX_TARGET_AVX2 inline Utf8Block Avx2Utf8Block(const unsigned char* bytes, char16_t* out) {
