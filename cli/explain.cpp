@@ -3,7 +3,9 @@
 #include "cli/arguments.h"
 #include "encoding/labels.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace quendix_cli {
 
@@ -138,8 +140,12 @@ void ConversionWatch::FeedBegins(const unsigned char* bytes, std::size_t size) {
         nuls += bytes[i] == 0 ? 1 : 0;
     }
     looksUtf16_ = sample >= 8 && nuls * 4 >= sample;
-    const std::string head(reinterpret_cast<const char*>(bytes), size);
-    itemWithAttributes_ = head.find("<item ") != std::string::npos;
+    // Searched where the bytes lie: a copy of the feed's first read would
+    // add its size to the command's peak memory.
+    static const unsigned char kItemWithAttributes[] = {'<', 'i', 't', 'e', 'm', ' '};
+    const unsigned char* const end = bytes + size;
+    itemWithAttributes_ = std::search(bytes, end, std::begin(kItemWithAttributes),
+                                      std::end(kItemWithAttributes)) != end;
 }
 
 void ConversionWatch::EncodingChosen(quendix::Encoding encoding, quendix::EncodingSource source) {

@@ -71,7 +71,9 @@ std::string NotRecordFileReason(std::FILE* file, unsigned long long fileSize) {
     if (fileSize % kRecordBytes != 0) {
         return NotRecordsReason(nullptr, 0, fileSize);
     }
-    unsigned char chunk[kRecordBytes * 50];
+    // A few records at a time: the check reads the whole file, and a small
+    // chunk keeps the command's peak memory where the conversion leaves it.
+    unsigned char chunk[kRecordBytes * 4];
     unsigned long long done = 0;
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
