@@ -170,7 +170,7 @@ def main():
     print()
     typical = times[("typical", "ConvertFile")]["us"]
     checks = [
-        ("typical: ConvertFile <= %.1f x I/O floor" % TARGETS["floor"],
+        ("typical: ConvertFile <= %g x I/O floor" % TARGETS["floor"],
          typical / times[("typical", "IoFloor")]["us"] <= TARGETS["floor"]),
         ("typical: >= %.1f x faster than the plain port" % TARGETS["plain"],
          times[("typical", "PlainPort")]["us"] / typical >= TARGETS["plain"]),
