@@ -103,9 +103,7 @@ bool FitAndKeepRecord(char16_t* record, const ItemFields& fields) {
     }
     return FitAndKeep<BaselineLoops, Sse2SearchSteps>(record, fields);
 }
-} // namespace
 
-namespace {
 QUENDIX_AVX2_LOOP bool KeepFittedAvx2(const char16_t* fittedTitle, std::size_t titleKept,
                                       const char16_t* fittedSummary) {
     return KeepFitted<Avx2SearchSteps>(fittedTitle, titleKept, fittedSummary);
