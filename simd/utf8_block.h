@@ -267,14 +267,14 @@ Utf8Taken Utf8BlockRun(const unsigned char* bytes, std::size_t size, char16_t* o
     char16_t* to = out;
     const unsigned char* const lastBlock = bytes + (size - kUtf8RunMargin);
     char16_t* const lastRoom = out + (room - kUtf8RunMargin);
-    for (;;) {
-        Utf8Block block{};
-        do {
-            block = step(at, to);
-            at += block.used;
-            to += block.stored;
-        } while (block.more && at <= lastBlock && to <= lastRoom);
-        if (at > lastBlock || to > lastRoom || at[0] < 0xF0 || !TakeFourBytes(at, to)) {
+    // Every step, the first and one after a four-byte character too, starts
+    // with a whole block of bytes and of room ahead.
+    while (at <= lastBlock && to <= lastRoom) {
+        const Utf8Block block = step(at, to);
+        at += block.used;
+        to += block.stored;
+        if (!block.more &&
+            (at > lastBlock || to > lastRoom || at[0] < 0xF0 || !TakeFourBytes(at, to))) {
             break;
         }
     }
